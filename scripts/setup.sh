@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Shared set-up of play.sh and test.sh: installs the Debian packages that the
+# build, the game and the tests need, when any of them is missing.
+# Sourced, not run: it defines qv_install_packages.
+
+QV_PACKAGES=(
+  cmake make g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libjpeg62-turbo-dev libsdl2-dev
+)
+# Only the tests need these: the fuzzer's compiler and runtime, the X server
+# and tools for the window tests, valgrind for the memory checks.
+QV_TEST_PACKAGES=(
+  clang-14 libclang-rt-14-dev
+  xvfb xdotool x11-utils x11-apps
+  clang-format clang-tidy valgrind
+)
+
+qv_missing_packages() {
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      echo "$pkg"
+    fi
+  done
+}
+
+# qv_install_packages PACKAGE... : installs whichever of them are missing,
+# with apt-get as root or through sudo; stops with a clear message otherwise.
+qv_install_packages() {
+  local missing
+  mapfile -t missing < <(qv_missing_packages "$@")
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+      apt=(sudo env DEBIAN_FRONTEND=noninteractive apt-get)
+    else
+      echo "error: these Debian packages are needed but missing: ${missing[*]}" >&2
+      echo "Install them as root (apt-get install ${missing[*]}) and run this script again." >&2
+      exit 1
+    fi
+  fi
+  if ! "${apt[@]}" update -qq || ! "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"; then
+    echo "error: could not install: ${missing[*]}" >&2
+    exit 1
+  fi
+  local still
+  mapfile -t still < <(qv_missing_packages "${missing[@]}")
+  if [ ${#still[@]} -ne 0 ]; then
+    echo "error: still missing after installing: ${still[*]}" >&2
+    exit 1
+  fi
+}
+
+# qv_configure_and_build BUILD_DIR [CMAKE_ARGS...]
+qv_configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$QV_ROOT" -B "$dir" "$@" >"$dir.configure.log" 2>&1 || {
+    cat "$dir.configure.log" >&2
+    echo "error: configuring $dir failed" >&2
+    exit 1
+  }
+  cmake --build "$dir" -j "$(nproc)"
+}

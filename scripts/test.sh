@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: a normal
+# build and one with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/setup.sh
+source "$QV_ROOT/scripts/setup.sh"
+
+qv_install_packages "${QV_PACKAGES[@]}" "${QV_TEST_PACKAGES[@]}"
+
+jobs=$(nproc)
+status=0
+
+echo "== Format check"
+if ! "$QV_ROOT/scripts/format.sh" --check; then
+  status=1
+fi
+
+echo "== Normal build"
+mkdir -p "$QV_ROOT/build"
+qv_configure_and_build "$QV_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_BENCH=ON
+if [ -x "$QV_ROOT/scripts/fuzz.sh" ]; then
+  echo "== Fuzzing"
+  "$QV_ROOT/scripts/fuzz.sh" || status=1
+fi
+(cd "$QV_ROOT/build" && ctest -j "$jobs" --output-on-failure) || status=1
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
+mkdir -p "$QV_ROOT/build-asan"
+qv_configure_and_build "$QV_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON
+export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:abort_on_error=0:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+(cd "$QV_ROOT/build-asan" && ctest -j "$jobs" --output-on-failure) || status=1
+
+exit $status

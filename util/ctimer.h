@@ -1,0 +1,54 @@
+#ifndef QV_UTIL_CTIMER_H
+#define QV_UTIL_CTIMER_H
+
+// The game clock and its stopwatches.
+//
+// All stopwatches read one program-wide game clock: the process clock (a
+// monotonic wall clock in milliseconds, zero at program start) less all the
+// time the clock spent paused. Pausing the game clock freezes every CTimer at
+// once: the game's length, the wave interval and every body's motion.
+
+/// Source of the process clock in milliseconds. The real one reads the
+/// steady clock; tests install a hand-driven one.
+using ProcessClockSource = long (*)();
+
+/// The process clock: milliseconds of wall time since the program started.
+long ProcessClock();
+
+/// Replaces the process clock's source; nullptr restores the real clock.
+void SetProcessClockSource(ProcessClockSource source);
+
+class CTimer
+{
+public:
+    CTimer();
+
+    void Reset();
+    double Elapsed() const;
+
+    static double Now();
+    static void Pause();
+    static void Resume();
+    static bool IsPaused();
+
+private:
+    double m_start;
+};
+
+/// Tells whether a number of seconds has passed since it was set, on the raw
+/// process clock (pausing the game clock does not delay it).
+class CCountdown
+{
+public:
+    explicit CCountdown(double nSeconds);
+
+    void Set(double nSeconds);
+    void Restart();
+    bool IsDone() const;
+
+private:
+    long m_deadline;
+    double m_nSeconds;
+};
+
+#endif

@@ -1,0 +1,10 @@
+#include "util/handyfunctions.h"
+
+#include "util/ctimer.h"
+
+void Wait(double nSeconds)
+{
+    const CCountdown countdown(nSeconds);
+    while (!countdown.IsDone()) {
+    }
+}
