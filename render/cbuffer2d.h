@@ -26,7 +26,8 @@ inline constexpr const char* BUFFER_DEFAULT_NO_MEMORY =
     "Insufficient memory to create default screen buffer";
 inline constexpr const char* BUFFER_CUSTOM_NO_MEMORY =
     "Insufficient memory to allocate custom screen buffer";
-inline constexpr const char* BUFFER_IMAGE_NO_MEMORY = "Insufficient memory to allocate image buffer";
+inline constexpr const char* BUFFER_IMAGE_NO_MEMORY =
+    "Insufficient memory to allocate image buffer";
 inline constexpr const char* BUFFER_COPY_NO_MEMORY = "Insufficient memory to copy screen buffer";
 
 /// Thrown when a buffer cannot get its storage. what() is exactly one of the
