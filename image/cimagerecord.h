@@ -1,6 +1,7 @@
 #ifndef QV_IMAGE_CIMAGERECORD_H
 #define QV_IMAGE_CIMAGERECORD_H
 
+#include <cstddef>
 #include <cstdint>
 
 // The image record: a picture held as a device-independent bitmap (one heap
@@ -47,6 +48,161 @@ enum ENUM_IMAGE_FORMATS : DWORD
     IMAGE_FORMAT_WBMP = 5,
     IMAGE_FORMAT_WMF = 6,
     CMAX_IMAGE_FORMATS = 7
+};
+
+/// A rectangle of four 32-bit values.
+struct IMAGERECT
+{
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
+/// State and settings of an image record.
+struct IMAGEINFO
+{
+    /// Row stride in bytes: every row is padded to a multiple of 4 bytes.
+    DWORD dwEffWidth;
+    /// First byte of the pixel rows (the bottom line) inside the bitmap block.
+    BYTE* pImage;
+    /// Non-null when the record only borrows another record's bitmap; it never frees it then.
+    void* pGhost;
+    /// Format code of the picture (after a load, the code of the decoder that read it).
+    DWORD dwImageType;
+    /// Text of the last failure, always NUL-terminated.
+    char szLastError[256];
+    std::int32_t nProgress;
+    /// Non-zero asks a running decode to stop.
+    std::int32_t nEscape;
+    /// Palette index of the background colour, -1 for none.
+    std::int32_t nBkgndIndex;
+    RGBQUAD nBkgndColor;
+    /// Quality setting of the JPEG format.
+    BYTE nQuality;
+    std::int32_t nFrame;
+    std::int32_t nNumFrames;
+    DWORD dwFrameDelay;
+    /// Resolution in dots per inch.
+    std::int32_t xDPI;
+    std::int32_t yDPI;
+    IMAGERECT rSelectionBox;
+    BYTE nAlphaMax;
+    BYTE bAlphaPaletteEnabled;
+    BYTE bEnabled;
+    std::int32_t xOffset;
+    std::int32_t yOffset;
+    DWORD dwEncodeOption;
+};
+
+/// The largest bitmap block a record will allocate (header, palette and rows): 256 MiB. Larger
+/// pictures are refused before any pixel memory is taken, so that a small file declaring huge
+/// dimensions cannot exhaust the memory.
+constexpr std::uint64_t IMAGE_MAX_BITMAP_BYTES = 256ULL * 1024 * 1024;
+
+class CImageFile;
+
+/// A picture held as a device-independent bitmap, loaded from a file with format detection.
+/// The record never throws: a failed load leaves it without a picture and a text in
+/// GetLastError().
+class CImageRecord
+{
+public:
+    /// An empty record of the given format.
+    explicit CImageRecord(DWORD imagetype = IMAGE_FORMAT_UNKNOWN);
+    /// Initialises the record, then loads the file; the outcome shows in IsValid() and
+    /// GetLastError().
+    CImageRecord(const char* filename, DWORD imagetype);
+    virtual ~CImageRecord();
+
+    // Two records never share a bitmap block: copying is not offered, moving hands the picture
+    // over (Transfer).
+    CImageRecord(const CImageRecord&) = delete;
+    CImageRecord& operator=(const CImageRecord&) = delete;
+    CImageRecord(CImageRecord&& from) noexcept;
+    CImageRecord& operator=(CImageRecord&& from) noexcept;
+
+    /// True when the record holds a picture.
+    bool IsValid() const { return pDib != nullptr; }
+    /// Width and height in pixels, 0 without a picture.
+    DWORD GetWidth() const;
+    DWORD GetHeight() const;
+    /// Bits per pixel: 1, 4, 8 or 24 (0 for a record that never held a picture).
+    WORD GetBpp() const { return head.biBitCount; }
+    /// The row stride in bytes.
+    DWORD GetEffWidth() const { return info.dwEffWidth; }
+    /// The first byte of the bottom row, null without a picture.
+    BYTE* GetBits() const { return info.pImage; }
+    /// The bitmap block (header, palette, rows), null without a picture.
+    void* GetDib() const { return pDib; }
+    /// Palette entries (2, 16 or 256; 0 for 24-bit pictures) and the palette itself (null when
+    /// there is none).
+    DWORD GetNumColors() const { return head.biClrUsed; }
+    RGBQUAD* GetPalette() const;
+    /// The colour of pixel (x, y), x from the left, y from the bottom line. Outside the picture:
+    /// the background colour.
+    RGBQUAD GetPixelRgb(long x, long y) const;
+
+    const char* GetLastError() const { return info.szLastError; }
+    DWORD GetType() const { return info.dwImageType; }
+    const IMAGEINFO& GetInfo() const { return info; }
+    const BITMAPINFOHEADER& GetHead() const { return head; }
+
+    /// Resolution in dots per inch; setting it also sets the header's pixels per metre.
+    long GetXDPI() const { return info.xDPI; }
+    long GetYDPI() const { return info.yDPI; }
+    void SetXDPI(long dpi);
+    void SetYDPI(long dpi);
+
+    /// Asks a running decode to stop (non-zero) or lets decodes run (0).
+    void SetEscape(long escape) { info.nEscape = static_cast<std::int32_t>(escape); }
+    long GetEscape() const { return info.nEscape; }
+    /// The colour returned for pixels outside the picture, and the palette index that replaces
+    /// it for palette pictures (-1 for none).
+    RGBQUAD GetBkgndColor() const { return info.nBkgndColor; }
+    void SetBkgndColor(RGBQUAD colour) { info.nBkgndColor = colour; }
+    long GetBkgndIndex() const { return info.nBkgndIndex; }
+    void SetBkgndIndex(long index) { info.nBkgndIndex = static_cast<std::int32_t>(index); }
+
+    /// Makes an empty (all zero) bitmap; bpp is rounded up to 1, 4, 8 or 24. Returns the bitmap
+    /// block, or null (with a text in GetLastError()) when the size is zero or too large or the
+    /// memory is short; the record then holds no picture.
+    void* Create(DWORD width, DWORD height, DWORD bpp, DWORD imagetype);
+    /// Takes over the picture of another record, which is left empty. Returns true.
+    bool Transfer(CImageRecord& from);
+    /// Frees the picture.
+    void Destroy();
+
+    /// Loads a file: with a known format code that decoder first, then format detection.
+    bool LoadFile(const char* filename, DWORD imagetype);
+    /// Reads a picture from a file object: with IMAGE_FORMAT_UNKNOWN the decoders are tried in
+    /// the order BMP, JPEG, icon, GIF, WBMP, metafile; with a known code only that one.
+    bool Decode(CImageFile& file, DWORD imagetype);
+
+    /// Bytes of the bitmap block for a picture of this size (bpp already rounded).
+    static std::uint64_t BitmapBlockBytes(std::uint64_t width, std::uint64_t height, DWORD bpp);
+
+private:
+    void Initialise(DWORD imagetype);
+    void SetLastError(const char* text);
+    /// True when a bitmap of this size may be allocated; otherwise sets the last error.
+    bool CheckSize(std::uint64_t width, std::uint64_t height, DWORD bpp);
+    /// Runs one decoder on this record.
+    bool DecodeFormat(CImageFile& file, DWORD imagetype);
+    bool DecodeJpeg(CImageFile& file);
+    bool DecodeBmp(CImageFile& file);
+    bool DecodeGif(CImageFile& file);
+    bool DecodeIco(CImageFile& file);
+    bool DecodeWbmp(CImageFile& file);
+    bool DecodeWmf(CImageFile& file);
+
+    /// The bitmap block (header copy, palette, rows), owned; null without a picture.
+    void* pDib;
+    BITMAPINFOHEADER head;
+    IMAGEINFO info;
+    /// Optional selection and alpha planes, owned; null for every picture loaded here.
+    BYTE* pSelection;
+    BYTE* pAlpha;
 };
 
 #endif

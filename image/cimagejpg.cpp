@@ -1,0 +1,241 @@
+// The record's JPEG decoder: libjpeg does the decoding, reading the data
+// through a source manager over the record's file object; the decoded lines
+// are stored bottom line first, colours as blue, green, red.
+
+#include "image/cimagefile.h"
+#include "image/cimagerecord.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+// jpeglib.h needs <cstdio> before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+/// Size of the data source's input buffer: each refill reads up to this many bytes.
+constexpr std::size_t JPEG_INPUT_BUFFER_BYTES = 4096;
+
+/// libjpeg's error manager with a way back into the decoder on a fatal error.
+struct JpegErrorManager
+{
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    /// Where the fatal error's text goes (the record's last-error field).
+    char* text;
+    std::size_t textSize;
+};
+
+/// Fatal errors: keep libjpeg's message and return to the decoder, which cleans up.
+void JpegErrorExit(j_common_ptr cinfo)
+{
+    auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    char message[JMSG_LENGTH_MAX] = {};
+    (*cinfo->err->format_message)(cinfo, message);
+    std::snprintf(manager->text, manager->textSize, "%s", message);
+    std::longjmp(manager->jump, 1);
+}
+
+/// The data source over a file object.
+struct JpegFileSource
+{
+    jpeg_source_mgr pub;
+    CImageFile* file;
+    JOCTET* buffer;
+    /// True until the first refill has delivered data.
+    boolean startOfFile;
+};
+
+void InitSource(j_decompress_ptr cinfo)
+{
+    reinterpret_cast<JpegFileSource*>(cinfo->src)->startOfFile = TRUE;
+}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo)
+{
+    auto* source = reinterpret_cast<JpegFileSource*>(cinfo->src);
+    std::size_t count = source->file->Read(source->buffer, 1, JPEG_INPUT_BUFFER_BYTES);
+    if (count == 0) {
+        if (source->startOfFile) {
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        }
+        // A truncated file: warn, and end the picture with an inserted end-of-image marker so
+        // that what has been read can still be shown.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->buffer[0] = static_cast<JOCTET>(0xFF);
+        source->buffer[1] = static_cast<JOCTET>(JPEG_EOI);
+        count = 2;
+    }
+    source->pub.next_input_byte = source->buffer;
+    source->pub.bytes_in_buffer = count;
+    source->startOfFile = FALSE;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long numBytes)
+{
+    if (numBytes <= 0) {
+        return;
+    }
+    jpeg_source_mgr* source = cinfo->src;
+    while (numBytes > static_cast<long>(source->bytes_in_buffer)) {
+        numBytes -= static_cast<long>(source->bytes_in_buffer);
+        FillInputBuffer(cinfo);
+    }
+    source->next_input_byte += numBytes;
+    source->bytes_in_buffer -= static_cast<std::size_t>(numBytes);
+}
+
+void TermSource(j_decompress_ptr /*cinfo*/) {}
+
+/// Attaches a data source over file to cinfo. Source and buffer come from libjpeg's permanent
+/// pool, so that destroying the decompression object releases them on every path.
+void AttachFileSource(j_decompress_ptr cinfo, CImageFile* file)
+{
+    auto* common = reinterpret_cast<j_common_ptr>(cinfo);
+    auto* source = static_cast<JpegFileSource*>(
+        (*cinfo->mem->alloc_small)(common, JPOOL_PERMANENT, sizeof(JpegFileSource)));
+    source->buffer = static_cast<JOCTET*>((*cinfo->mem->alloc_small)(
+        common, JPOOL_PERMANENT, JPEG_INPUT_BUFFER_BYTES * sizeof(JOCTET)));
+    source->file = file;
+    source->startOfFile = TRUE;
+    source->pub.init_source = InitSource;
+    source->pub.fill_input_buffer = FillInputBuffer;
+    source->pub.skip_input_data = SkipInputData;
+    source->pub.resync_to_restart = jpeg_resync_to_restart;
+    source->pub.term_source = TermSource;
+    source->pub.bytes_in_buffer = 0;
+    source->pub.next_input_byte = nullptr;
+    cinfo->src = &source->pub;
+}
+
+} // namespace
+
+bool CImageRecord::DecodeJpeg(CImageFile& file)
+{
+    // Only plain C structures live in this frame across the setjmp, and the frames a fatal error
+    // jumps over (libjpeg's and the data source's) hold no objects with destructors, so the jump
+    // leaks nothing: destroying the decompression object frees all libjpeg memory.
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager errors;
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = JpegErrorExit;
+    errors.text = info.szLastError;
+    errors.textSize = sizeof(info.szLastError);
+    if (setjmp(errors.jump) != 0) {
+        jpeg_destroy_decompress(&cinfo);
+        Destroy();
+        return false;
+    }
+
+    jpeg_create_decompress(&cinfo);
+    AttachFileSource(&cinfo, &file);
+    jpeg_read_header(&cinfo, TRUE);
+
+    // Check the picture before libjpeg sets up its own buffers, which for a progressive file
+    // hold the whole picture: a few bytes can declare a picture of many gigabytes.
+    jpeg_calc_output_dimensions(&cinfo);
+    const int components = cinfo.output_components;
+    if (components != 1 && components != 3 && components != 4) {
+        std::snprintf(info.szLastError, sizeof(info.szLastError),
+                      "JPEG pictures with %d colour components are not supported", components);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    if (!CheckSize(cinfo.output_width, cinfo.output_height, 8U * components)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+
+    jpeg_start_decompress(&cinfo);
+    if (Create(cinfo.output_width, cinfo.output_height, 8U * cinfo.output_components,
+               IMAGE_FORMAT_JPG) == nullptr) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+
+    // Resolution. Unit 2 is dots per centimetre, unit 1 dots per inch; unit 0 gives only the
+    // pixels' aspect ratio, which says nothing about the resolution, so the default stays.
+    if (cinfo.density_unit == 2) {
+        if (cinfo.X_density > 0 && cinfo.Y_density > 0) {
+            SetXDPI(static_cast<long>(cinfo.X_density) * 254 / 100);
+            SetYDPI(static_cast<long>(cinfo.Y_density) * 254 / 100);
+        }
+    } else if (cinfo.density_unit == 1) {
+        if (cinfo.X_density > 0 && cinfo.Y_density > 0) {
+            SetXDPI(cinfo.X_density);
+            SetYDPI(cinfo.Y_density);
+        }
+    }
+
+    // A greyscale picture gets a grey ramp as its palette. (libjpeg's default settings never
+    // quantise the colours, so there is no other palette to take over.)
+    if (cinfo.out_color_space == JCS_GRAYSCALE) {
+        RGBQUAD* palette = GetPalette();
+        for (int i = 0; i < 256; ++i) {
+            const auto level = static_cast<BYTE>(i);
+            palette[i] = RGBQUAD{level, level, level, 0};
+        }
+    }
+
+    const JDIMENSION sampleBytes = cinfo.output_width * cinfo.output_components;
+    JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                 JPOOL_IMAGE, sampleBytes, 1);
+
+    // The first scanline is the top of the picture, which is the last row of the bitmap.
+    const std::size_t stride = info.dwEffWidth;
+    const std::size_t copyBytes = sampleBytes < stride ? sampleBytes : stride;
+    std::size_t pixelsPerRow = stride / 3;
+    if (pixelsPerRow > cinfo.output_width) {
+        pixelsPerRow = cinfo.output_width;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        if (info.nEscape != 0) {
+            SetLastError("JPEG decoding was stopped");
+            jpeg_destroy_decompress(&cinfo);
+            Destroy();
+            return false;
+        }
+        const JDIMENSION scanline = cinfo.output_scanline;
+        if (jpeg_read_scanlines(&cinfo, line, 1) != 1) {
+            SetLastError("JPEG decoding delivered no scanline");
+            jpeg_destroy_decompress(&cinfo);
+            Destroy();
+            return false;
+        }
+        BYTE* row = info.pImage + (cinfo.output_height - 1 - scanline) * stride;
+        const JSAMPLE* samples = line[0];
+        if (cinfo.output_components == 4) {
+            // CMYK as libjpeg delivers it from Adobe files (inverted): k x y / 255 gives blue.
+            for (std::size_t x = 0; x < pixelsPerRow; ++x) {
+                const unsigned c = samples[4 * x];
+                const unsigned m = samples[4 * x + 1];
+                const unsigned y = samples[4 * x + 2];
+                const unsigned k = samples[4 * x + 3];
+                row[3 * x] = static_cast<BYTE>(k * y / 255);
+                row[3 * x + 1] = static_cast<BYTE>(k * m / 255);
+                row[3 * x + 2] = static_cast<BYTE>(k * c / 255);
+            }
+        } else {
+            std::memcpy(row, samples, copyBytes);
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+
+    if (cinfo.output_components == 3) {
+        // Red, green, blue as decoded; blue, green, red as stored.
+        for (LONG y = 0; y < head.biHeight; ++y) {
+            BYTE* pixel = info.pImage + static_cast<std::size_t>(y) * stride;
+            for (LONG x = 0; x < head.biWidth; ++x, pixel += 3) {
+                const BYTE red = pixel[0];
+                pixel[0] = pixel[2];
+                pixel[2] = red;
+            }
+        }
+    }
+
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
