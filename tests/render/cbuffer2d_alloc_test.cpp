@@ -1,0 +1,103 @@
+// Allocation failure of the pixel buffer. The buffer asks for its storage
+// with the non-throwing array new; this program replaces that allocation
+// function so that a test can make it fail on demand. Unless a test asks for
+// failure it behaves like the standard one.
+
+#include "image/cimagerecord.h"
+#include "render/cbuffer2d.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace {
+
+bool g_failNothrowArrayNew = false;
+
+// Makes the buffer's storage requests fail while it lives.
+class CNoMemory
+{
+public:
+    CNoMemory() { g_failNothrowArrayNew = true; }
+    ~CNoMemory() { g_failNothrowArrayNew = false; }
+    CNoMemory(const CNoMemory&) = delete;
+    CNoMemory& operator=(const CNoMemory&) = delete;
+};
+
+template <typename Action> std::string FailureText(Action action)
+{
+    const CNoMemory noMemory;
+    try {
+        action();
+    } catch (const CBufferAllocationError& error) {
+        return error.what();
+    }
+    return "no exception";
+}
+
+} // namespace
+
+void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
+{
+    if (g_failNothrowArrayNew) {
+        return nullptr;
+    }
+    try {
+        return ::operator new[](size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+TEST(BufferAllocation, EachWayOfGettingStorageReportsItsOwnText)
+{
+    EXPECT_EQ(FailureText([] { const CBuffer2D buffer; }),
+              "Insufficient memory to create default screen buffer");
+    EXPECT_EQ(FailureText([] { const CBuffer2D buffer(10, 10, true); }),
+              "Insufficient memory to allocate custom screen buffer");
+
+    CImageRecord image;
+    ASSERT_NE(image.Create(4, 4, 24, IMAGE_FORMAT_BMP), nullptr);
+    EXPECT_EQ(FailureText([&image] { const CBuffer2D buffer(image, false); }),
+              "Insufficient memory to allocate image buffer");
+
+    const CBuffer2D source(3, 3, false);
+    EXPECT_EQ(FailureText([&source] { const CBuffer2D copy(source); }),
+              "Insufficient memory to copy screen buffer");
+
+    // The error is a standard exception whose what() is the text.
+    try {
+        const CNoMemory noMemory;
+        const CBuffer2D buffer(5, 5, false);
+        FAIL() << "no exception";
+    } catch (const std::exception& error) {
+        EXPECT_STREQ(error.what(), "Insufficient memory to allocate custom screen buffer");
+    }
+}
+
+TEST(BufferAllocation, FailedResizingAssignmentLeavesTheTargetWhole)
+{
+    const CBuffer2D source(8, 8, true);
+    CBuffer2D target(4, 4, false);
+    target.Clear(0x654321);
+    const PixelType* storage = target.GetPixels();
+    EXPECT_EQ(FailureText([&] { target = source; }), "Insufficient memory to copy screen buffer");
+    EXPECT_EQ(target.Width(), 4);
+    EXPECT_EQ(target.Height(), 4);
+    EXPECT_FALSE(target.IsWrapAround());
+    EXPECT_EQ(target.GetPixels(), storage);
+    for (int i = 0; i < target.Size(); ++i) {
+        EXPECT_EQ(target.GetPixels()[i], 0x654321);
+    }
+    target.SetPixel(3, 3, 1);
+    EXPECT_EQ(target.GetPixel(3, 3), 1);
+
+    // Equal pixel counts need no memory: the assignment still works.
+    CBuffer2D same(16, 4, false);
+    const CNoMemory noMemory;
+    same = source;
+    EXPECT_EQ(same.Width(), 8);
+    EXPECT_TRUE(same.IsWrapAround());
+}
