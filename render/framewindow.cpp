@@ -1,0 +1,365 @@
+#include "render/framewindow.h"
+
+#include "platform/terminal.h"
+#include "render/framewindow_detail.h"
+#include "render/framewindow_menu.h"
+#include "util/assertion.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The one window of the process and everything needed to show it.
+struct WindowState
+{
+    bool isOpen = false; // between FrameWindowOpen and FrameWindowClose
+    bool videoStarted = false;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* frameTexture = nullptr;
+    SDL_Texture* menuTexture = nullptr;
+    const PixelType* frame = nullptr;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    int zoom = 1;
+    CZoomMenu menu;
+    bool menuChanged = false;
+    std::vector<std::uint32_t> menuPixels;
+};
+
+WindowState g_window;
+
+// Keys that steer the game when typed in the window, as in the terminal.
+constexpr char GAME_KEYS[] = "wadspkh";
+
+void Warn(const char* reason)
+{
+    std::fprintf(stderr,
+                 "quorvadellix: warning: cannot open the graphics window (%s); "
+                 "the game goes on in the terminal without it\n",
+                 reason);
+    std::fflush(stderr);
+}
+
+// Without a desktop session SDL might pick a console driver that takes over
+// the whole display, hiding the terminal the game is played in. Only an
+// explicitly chosen driver or an X11 or Wayland session is tried.
+bool HasDisplay()
+{
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Frees the window and its renderer; the video subsystem is left running.
+void DestroyWindow()
+{
+    if (g_window.menuTexture != nullptr) {
+        SDL_DestroyTexture(g_window.menuTexture);
+        g_window.menuTexture = nullptr;
+    }
+    if (g_window.frameTexture != nullptr) {
+        SDL_DestroyTexture(g_window.frameTexture);
+        g_window.frameTexture = nullptr;
+    }
+    if (g_window.renderer != nullptr) {
+        SDL_DestroyRenderer(g_window.renderer);
+        g_window.renderer = nullptr;
+    }
+    if (g_window.window != nullptr) {
+        SDL_DestroyWindow(g_window.window);
+        g_window.window = nullptr;
+    }
+}
+
+void StopVideo()
+{
+    if (g_window.videoStarted) {
+        SDL_EnableScreenSaver();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        g_window.videoStarted = false;
+    }
+}
+
+// Falls back to running without a window after a failed set-up step.
+void GiveUp(const char* reason)
+{
+    Warn(reason);
+    DestroyWindow();
+    StopVideo();
+}
+
+// Presents in step with the display where it can, so that frames nobody
+// could see cost no time; the software renderer is the last resort.
+SDL_Renderer* CreateRenderer(SDL_Window* window)
+{
+    const Uint32 attempts[] = {SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC,
+                               SDL_RENDERER_SOFTWARE | SDL_RENDERER_PRESENTVSYNC,
+                               SDL_RENDERER_SOFTWARE};
+    for (const Uint32 flags : attempts) {
+        SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, flags);
+        if (renderer != nullptr) {
+            return renderer;
+        }
+    }
+    return nullptr;
+}
+
+[[noreturn]] void EndProcess()
+{
+    FrameWindowClose();
+    std::fflush(stdout);
+    QvRunEmergencyCleanups();
+    _exit(0);
+}
+
+void Zoom(int factor)
+{
+    g_window.menu.Close();
+    g_window.zoom = factor;
+    if ((SDL_GetWindowFlags(g_window.window) & SDL_WINDOW_MAXIMIZED) != 0) {
+        SDL_RestoreWindow(g_window.window);
+    }
+    SDL_SetWindowSize(g_window.window, g_window.frameWidth * factor, g_window.frameHeight * factor);
+    SDL_SetWindowPosition(g_window.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void HandleKey(const SDL_KeyboardEvent& key)
+{
+    if (key.keysym.sym == SDLK_ESCAPE) {
+        // Escape first dismisses an open menu, as in every desktop menu;
+        // only without a menu does it end the game.
+        if (g_window.menu.IsOpen()) {
+            g_window.menu.Close();
+            return;
+        }
+        EndProcess();
+    }
+    if (key.repeat != 0 || (key.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) {
+        return;
+    }
+    switch (key.keysym.sym) {
+    case SDLK_1:
+    case SDLK_KP_1:
+        Zoom(1);
+        break;
+    case SDLK_2:
+    case SDLK_KP_2:
+        Zoom(2);
+        break;
+    case SDLK_4:
+    case SDLK_KP_4:
+        Zoom(4);
+        break;
+    default:
+        break;
+    }
+}
+
+// Typed text carries the characters exactly as the keyboard layout, Shift and
+// Caps Lock make them, which is what the terminal would have received.
+void HandleText(const char* text)
+{
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (std::strchr(GAME_KEYS, *c) != nullptr) {
+            TerminalQueueKey(*c);
+        }
+    }
+}
+
+void HandleButton(const SDL_MouseButtonEvent& button)
+{
+    CZoomMenu& menu = g_window.menu;
+    if (button.button == SDL_BUTTON_RIGHT) {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(g_window.window, &width, &height);
+        menu.Open(button.x, button.y, width, height);
+        g_window.menuChanged = true;
+    } else if (button.button == SDL_BUTTON_LEFT && menu.IsOpen()) {
+        const int entry = menu.EntryAt(button.x, button.y);
+        if (entry >= 0) {
+            Zoom(CZoomMenu::EntryFactor(entry));
+        } else if (!menu.Contains(button.x, button.y)) {
+            menu.Close();
+        }
+    }
+}
+
+void HandleEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        switch (event.type) {
+        case SDL_QUIT:
+            EndProcess();
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                EndProcess();
+            }
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                g_window.menu.Close();
+            }
+            break;
+        case SDL_KEYDOWN:
+            HandleKey(event.key);
+            break;
+        case SDL_TEXTINPUT:
+            HandleText(event.text.text);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            HandleButton(event.button);
+            break;
+        case SDL_MOUSEMOTION:
+            if (g_window.menu.IsOpen() && g_window.menu.Hover(event.motion.x, event.motion.y)) {
+                g_window.menuChanged = true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void DrawMenu()
+{
+    if (g_window.menuTexture == nullptr) {
+        g_window.menuTexture =
+            SDL_CreateTexture(g_window.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC,
+                              ZOOM_MENU_WIDTH, ZOOM_MENU_HEIGHT);
+        g_window.menuPixels.resize(static_cast<size_t>(ZOOM_MENU_WIDTH) * ZOOM_MENU_HEIGHT);
+        g_window.menuChanged = true;
+        if (g_window.menuTexture == nullptr) {
+            return;
+        }
+    }
+    if (g_window.menuChanged) {
+        g_window.menu.Paint(g_window.menuPixels.data());
+        SDL_UpdateTexture(g_window.menuTexture, nullptr, g_window.menuPixels.data(),
+                          ZOOM_MENU_WIDTH * static_cast<int>(sizeof(std::uint32_t)));
+        g_window.menuChanged = false;
+    }
+    const SDL_Rect place = {g_window.menu.Left(), g_window.menu.Top(), ZOOM_MENU_WIDTH,
+                            ZOOM_MENU_HEIGHT};
+    SDL_RenderCopy(g_window.renderer, g_window.menuTexture, nullptr, &place);
+}
+
+// Shows the kept frame stretched over the whole client area, with the menu
+// on top when it is open. The texture ignores the pixels' top byte.
+void Paint()
+{
+    if (g_window.frame != nullptr) {
+        SDL_UpdateTexture(g_window.frameTexture, nullptr, g_window.frame,
+                          g_window.frameWidth * static_cast<int>(sizeof(PixelType)));
+        SDL_RenderCopy(g_window.renderer, g_window.frameTexture, nullptr, nullptr);
+    } else {
+        SDL_SetRenderDrawColor(g_window.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+        SDL_RenderClear(g_window.renderer);
+    }
+    if (g_window.menu.IsOpen()) {
+        DrawMenu();
+    }
+    SDL_RenderPresent(g_window.renderer);
+}
+
+} // namespace
+
+int FrameWindowOpen(const char* title, int width, int height)
+{
+    if (g_window.isOpen) {
+        FrameWindowClose();
+    }
+    g_window.isOpen = true;
+    g_window.frame = nullptr;
+    g_window.frameWidth = width;
+    g_window.frameHeight = height;
+    g_window.zoom = 1;
+    g_window.menu.Close();
+
+    if (!HasDisplay()) {
+        Warn("no graphics display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return 1;
+    }
+    // Ctrl+C in the terminal must keep ending the game, also while the
+    // window is not serviced; the screen saver follows open and close.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        Warn(SDL_GetError());
+        return 1;
+    }
+    g_window.videoStarted = true;
+
+    g_window.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                       height, SDL_WINDOW_RESIZABLE);
+    if (g_window.window == nullptr) {
+        GiveUp(SDL_GetError());
+        return 1;
+    }
+    g_window.renderer = CreateRenderer(g_window.window);
+    if (g_window.renderer == nullptr) {
+        GiveUp(SDL_GetError());
+        return 1;
+    }
+    g_window.frameTexture = SDL_CreateTexture(g_window.renderer, SDL_PIXELFORMAT_RGB888,
+                                              SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (g_window.frameTexture == nullptr) {
+        GiveUp(SDL_GetError());
+        return 1;
+    }
+    SDL_StartTextInput();
+    SDL_DisableScreenSaver();
+    // Black until the first frame arrives.
+    Paint();
+    return 1;
+}
+
+int FrameWindowUpdate(const PixelType* pixels)
+{
+    g_window.frame = pixels;
+    if (g_window.window != nullptr) {
+        HandleEvents();
+        Paint();
+    }
+    return 1;
+}
+
+void FrameWindowClose()
+{
+    g_window.frame = nullptr;
+    g_window.menu.Close();
+    DestroyWindow();
+    StopVideo();
+    g_window.isOpen = false;
+}
+
+SDL_Window* FrameWindowSdlWindow()
+{
+    return g_window.window;
+}
+
+bool FrameWindowIsHeadless()
+{
+    return g_window.isOpen && g_window.window == nullptr;
+}
+
+const CZoomMenu& FrameWindowMenu()
+{
+    return g_window.menu;
+}
+
+int FrameWindowZoom()
+{
+    return g_window.zoom;
+}

@@ -1,0 +1,37 @@
+#ifndef QV_RENDER_FRAMEWINDOW_H
+#define QV_RENDER_FRAMEWINDOW_H
+
+#include <cstdint>
+
+// The graphics window: one top-level desktop window that shows one frame of
+// 32-bit pixels (0x00RRGGBB, first stored line at the top), stretched over
+// the whole client area. The top byte of a pixel is not shown, so a pixel
+// holding -1 (no colour) appears white.
+//
+// The window is serviced only inside FrameWindowUpdate. Besides showing the
+// frame it offers:
+//   - a pop-up menu on the right mouse button with "Zoom 1 x 1", "Zoom 2 x 2"
+//     and "Zoom 4 x 4", and the keys 1, 2 and 4, which resize the window to
+//     that multiple of its opened size and centre it again;
+//   - Escape (when no menu is open) and closing the window end the whole
+//     process at once with exit status 0, after restoring the terminal;
+//   - the game keys w, a, d, s, p, k and h typed in the window are queued for
+//     the game as if typed in the terminal.
+// Without a graphics display a warning goes to standard error once and every
+// call still succeeds, so the game can be played in the terminal alone.
+
+using PixelType = std::int32_t;
+
+/// Opens the window, titled `title`, with a client area of width x height
+/// pixels, centred on the display. Always returns 1.
+int FrameWindowOpen(const char* title, int width, int height);
+
+/// Shows the frame at once and handles every pending window event without
+/// blocking. `pixels` holds width x height values and is kept for repaints,
+/// so it must stay valid until the next update or the close. Always returns 1.
+int FrameWindowUpdate(const PixelType* pixels);
+
+/// Closes the window, forgets the frame and lets the screen saver run again.
+void FrameWindowClose();
+
+#endif
