@@ -31,8 +31,10 @@ std::size_t CImageMemFile::Read(void* buffer, std::size_t size, std::size_t coun
     } else {
         m_eof = true;
     }
-    std::memcpy(buffer, m_data.data() + m_position, items * size);
-    m_position += items * size;
+    if (items > 0) {
+        std::memcpy(buffer, m_data.data() + m_position, items * size);
+        m_position += items * size;
+    }
     return items;
 }
 
