@@ -1,0 +1,305 @@
+#include "platform/terminal.h"
+
+#include "util/assertion.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Terminal mode. Everything a signal handler reads or writes is a
+// sig_atomic_t or is set once before the handlers are installed.
+bool g_initDone = false;
+termios g_original{};
+termios g_gameMode{};
+volatile std::sig_atomic_t g_modeActive = 0;
+// Set by TerminalRestore and the emergency paths: the game mode never comes
+// back after it.
+volatile std::sig_atomic_t g_finished = 0;
+// The game mode was on when the program was stopped with Ctrl+Z.
+volatile std::sig_atomic_t g_resumeOnContinue = 0;
+std::terminate_handler g_previousTerminate = nullptr;
+
+// Input. A byte that TerminalKeyHit had to read to tell a waiting key from
+// the end of input is kept here until TerminalGetKey takes it.
+int g_lookahead = -1;
+bool g_inputEnded = false;
+char g_queue[TERMINAL_KEY_QUEUE_SIZE];
+int g_queueHead = 0;
+int g_queueCount = 0;
+
+// Async-signal-safe.
+void RestoreMode(int when)
+{
+    if (g_modeActive != 0) {
+        g_modeActive = 0;
+        tcsetattr(STDIN_FILENO, when, &g_original);
+    }
+}
+
+// Async-signal-safe. The flag goes up before the call, so that a signal that
+// arrives in between still restores (restoring unchanged settings is harmless).
+void ApplyGameMode(int when)
+{
+    g_modeActive = 1;
+    if (tcsetattr(STDIN_FILENO, when, &g_gameMode) != 0) {
+        g_modeActive = 0;
+    }
+}
+
+void EmergencyRestore()
+{
+    g_finished = 1;
+    RestoreMode(TCSANOW);
+}
+
+void SetDisposition(int sig, void (*handler)(int))
+{
+    struct sigaction action
+    {
+    };
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(sig, &action, nullptr);
+}
+
+// SIGINT, SIGTERM, SIGHUP: restore, run the other clean-ups, then die of the
+// same signal with its default action so that the exit status tells it.
+void OnFatalSignal(int sig)
+{
+    EmergencyRestore();
+    QvRunEmergencyCleanups();
+    SetDisposition(sig, SIG_DFL);
+    raise(sig);
+}
+
+// Ctrl+Z: hand the shell a normal terminal, then really stop.
+void OnStop(int sig)
+{
+    const int savedErrno = errno;
+    g_resumeOnContinue = g_modeActive;
+    RestoreMode(TCSANOW);
+    SetDisposition(sig, SIG_DFL);
+    sigset_t stopOnly;
+    sigemptyset(&stopOnly);
+    sigaddset(&stopOnly, sig);
+    sigprocmask(SIG_UNBLOCK, &stopOnly, nullptr);
+    raise(sig); // stops here until SIGCONT
+    SetDisposition(sig, &OnStop);
+    errno = savedErrno;
+}
+
+// Back in the foreground after a stop: the game mode returns.
+void OnContinue(int)
+{
+    const int savedErrno = errno;
+    if (g_resumeOnContinue != 0 && g_finished == 0 && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
+        g_resumeOnContinue = 0;
+        ApplyGameMode(TCSANOW);
+    }
+    errno = savedErrno;
+}
+
+[[noreturn]] void OnTerminate()
+{
+    EmergencyRestore();
+    QvRunEmergencyCleanups();
+    if (g_previousTerminate != nullptr) {
+        g_previousTerminate(); // reports the exception and aborts
+    }
+    std::abort();
+}
+
+void RestoreAtExit()
+{
+    TerminalRestore();
+}
+
+// Installs a handler unless the signal is ignored (as nohup or a shell's
+// background job asks): an ignored signal stays ignored.
+void InstallHandler(int sig, void (*handler)(int))
+{
+    struct sigaction previous
+    {
+    };
+    if (sigaction(sig, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+        return;
+    }
+    SetDisposition(sig, handler);
+}
+
+// One byte of standard input, or -1 at its end or on an error that cannot be
+// retried.
+int ReadByte()
+{
+    for (;;) {
+        unsigned char byte = 0;
+        const ssize_t count = read(STDIN_FILENO, &byte, 1);
+        if (count == 1) {
+            g_inputEnded = false;
+            return byte;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // Standard input was left non-blocking by someone else: wait.
+            pollfd waitFor{STDIN_FILENO, POLLIN, 0};
+            poll(&waitFor, 1, -1);
+            continue;
+        }
+        g_inputEnded = true;
+        return -1;
+    }
+}
+
+} // namespace
+
+void TerminalInit()
+{
+    if (g_initDone) {
+        return;
+    }
+    g_initDone = true;
+    if (isatty(STDIN_FILENO) == 0 || tcgetattr(STDIN_FILENO, &g_original) != 0) {
+        return;
+    }
+    g_gameMode = g_original;
+    g_gameMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    g_gameMode.c_iflag &= ~static_cast<tcflag_t>(ICRNL);
+    g_gameMode.c_cc[VMIN] = 1;
+    g_gameMode.c_cc[VTIME] = 0;
+
+    std::atexit(&RestoreAtExit);
+    QvRegisterEmergencyCleanup(&EmergencyRestore);
+    g_previousTerminate = std::set_terminate(&OnTerminate);
+    InstallHandler(SIGINT, &OnFatalSignal);
+    InstallHandler(SIGTERM, &OnFatalSignal);
+    InstallHandler(SIGHUP, &OnFatalSignal);
+    InstallHandler(SIGTSTP, &OnStop);
+    InstallHandler(SIGCONT, &OnContinue);
+    ApplyGameMode(TCSADRAIN);
+}
+
+bool TerminalKeyHit()
+{
+    TerminalInit();
+    if (g_queueCount > 0 || g_lookahead >= 0) {
+        return true;
+    }
+    pollfd ready{STDIN_FILENO, POLLIN, 0};
+    int result = 0;
+    do {
+        result = poll(&ready, 1, 0);
+    } while (result < 0 && errno == EINTR);
+    if (result <= 0) {
+        return false;
+    }
+    if ((ready.revents & POLLNVAL) != 0) {
+        g_inputEnded = true;
+        return false;
+    }
+    // Readable or hung up, so a read does not block. Reading the byte now is
+    // the only way to tell a waiting byte from the end of a pipe or a file.
+    const int byte = ReadByte();
+    if (byte < 0) {
+        return false;
+    }
+    g_lookahead = byte;
+    return true;
+}
+
+char TerminalGetKey()
+{
+    TerminalInit();
+    if (g_queueCount > 0) {
+        const char key = g_queue[g_queueHead];
+        g_queueHead = (g_queueHead + 1) % TERMINAL_KEY_QUEUE_SIZE;
+        --g_queueCount;
+        return key;
+    }
+    if (g_lookahead >= 0) {
+        const char key = static_cast<char>(g_lookahead);
+        g_lookahead = -1;
+        return key;
+    }
+    const int byte = ReadByte();
+    return byte < 0 ? '\n' : static_cast<char>(byte);
+}
+
+bool TerminalInputEnded()
+{
+    return g_inputEnded;
+}
+
+void TerminalWrite(const char* bytes, std::size_t count)
+{
+    TerminalInit();
+    std::fflush(stdout);
+    while (count > 0) {
+        const ssize_t written = write(STDOUT_FILENO, bytes, count);
+        if (written > 0) {
+            bytes += written;
+            count -= static_cast<std::size_t>(written);
+        } else if (written < 0 && errno == EINTR) {
+            continue;
+        } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd waitFor{STDOUT_FILENO, POLLOUT, 0};
+            poll(&waitFor, 1, -1);
+        } else {
+            return; // the terminal is gone: nothing left to tell
+        }
+    }
+}
+
+void TerminalPutChar(char c)
+{
+    TerminalWrite(&c, 1);
+}
+
+void TerminalClear()
+{
+    TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
+}
+
+void TerminalQueueKey(char key)
+{
+    if (g_queueCount == TERMINAL_KEY_QUEUE_SIZE) {
+        return;
+    }
+    g_queue[(g_queueHead + g_queueCount) % TERMINAL_KEY_QUEUE_SIZE] = key;
+    ++g_queueCount;
+}
+
+void TerminalRestore()
+{
+    g_finished = 1;
+    RestoreMode(TCSADRAIN);
+}
+
+bool TerminalModeActive()
+{
+    return g_modeActive != 0;
+}
+
+CTerminalLineInput::CTerminalLineInput() : m_suspended(false)
+{
+    TerminalInit();
+    if (g_modeActive != 0) {
+        RestoreMode(TCSADRAIN);
+        m_suspended = true;
+    }
+}
+
+CTerminalLineInput::~CTerminalLineInput()
+{
+    if (m_suspended && g_finished == 0) {
+        ApplyGameMode(TCSADRAIN);
+    }
+}
