@@ -6,6 +6,7 @@
 #include "image/cimagerecord.h"
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -148,6 +149,28 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    // A progressive picture is decoded through a buffer of all its coefficients, two bytes for
+    // every sample of every component; keep that within the same limit as the bitmap.
+    if (cinfo.progressive_mode) {
+        std::uint64_t coefficientBytes = 0;
+        for (int i = 0; i < cinfo.num_components; ++i) {
+            const jpeg_component_info& component = cinfo.comp_info[i];
+            coefficientBytes += static_cast<std::uint64_t>(component.width_in_blocks) *
+                                component.height_in_blocks * DCTSIZE2 * sizeof(JCOEF);
+        }
+        if (coefficientBytes > IMAGE_MAX_BITMAP_BYTES) {
+            std::snprintf(info.szLastError, sizeof(info.szLastError),
+                          "JPEG: decoding the progressive %u x %u picture needs more than the "
+                          "%llu MiB limit",
+                          static_cast<unsigned>(cinfo.image_width),
+                          static_cast<unsigned>(cinfo.image_height),
+                          static_cast<unsigned long long>(IMAGE_MAX_BITMAP_BYTES >> 20));
+            jpeg_destroy_decompress(&cinfo);
+            return false;
+        }
+    }
+    // And a backstop for whatever else libjpeg would allocate for its own work.
+    cinfo.mem->max_memory_to_use = static_cast<long>(IMAGE_MAX_BITMAP_BYTES);
 
     jpeg_start_decompress(&cinfo);
     if (Create(cinfo.output_width, cinfo.output_height, 8U * cinfo.output_components,

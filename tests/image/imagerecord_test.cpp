@@ -421,6 +421,24 @@ TEST(ImageRecordJpeg, HugeDeclaredSizeIsRefusedBeforeAnyPixelMemory)
     }
 }
 
+TEST(ImageRecordJpeg, ProgressiveDecodingStaysWithinTheMemoryLimit)
+{
+    // A 12000 x 12000 greyscale bitmap fits the limit (about 137 MiB), but libjpeg's buffer of
+    // all coefficients would take 12000 x 12000 x 2 bytes, about 275 MiB.
+    FixtureDirectory dir;
+    CImageRecord image;
+    LoadBytes(image, dir, "big.jpg", MakeJpegDeclaringSize(12000, 12000, true, JpegKind::GREY),
+              IMAGE_FORMAT_JPG);
+    EXPECT_FALSE(image.IsValid());
+    EXPECT_STREQ(image.GetLastError(), "JPEG: decoding the progressive 12000 x 12000 picture "
+                                       "needs more than the 256 MiB limit");
+    // The same size, not progressive, decodes a line at a time and loads.
+    LoadBytes(image, dir, "big.jpg", MakeJpegDeclaringSize(12000, 12000, false, JpegKind::GREY),
+              IMAGE_FORMAT_JPG);
+    EXPECT_TRUE(image.IsValid()) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 12000U);
+}
+
 TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
 {
     FixtureDirectory dir;

@@ -134,9 +134,10 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
     return Compress(options, FixtureSamples(options));
 }
 
-ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive)
+ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive, JpegKind kind)
 {
     JpegFixtureOptions options;
+    options.kind = kind;
     options.width = 16;
     options.height = 16;
     options.progressive = progressive;

@@ -40,7 +40,8 @@ ByteVector FixtureSamples(const JpegFixtureOptions& options);
 ByteVector MakeJpeg(const JpegFixtureOptions& options);
 
 /// A small, valid JPEG whose frame header claims width x height (up to 65535 each).
-ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive = false);
+ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive = false,
+                                 JpegKind kind = JpegKind::COLOUR);
 
 /// count bytes from a fixed pseudo-random sequence.
 ByteVector RandomBytes(std::size_t count, unsigned seed);
