@@ -47,7 +47,7 @@ void BM_Assignment(benchmark::State& state)
     CBuffer2D source(WIDTH, HEIGHT, false);
     FillPattern(source);
     CBuffer2D target(WIDTH, HEIGHT, false);
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         target = source;
         benchmark::DoNotOptimize(target.GetPixels());
         benchmark::ClobberMemory();
@@ -60,7 +60,7 @@ void BM_AssignmentMemcpy(benchmark::State& state)
 {
     std::vector<PixelType> source(WIDTH * HEIGHT, 0x123456);
     std::vector<PixelType> target(WIDTH * HEIGHT);
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         std::memcpy(target.data(), source.data(), BUFFER_BYTES);
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
@@ -74,7 +74,7 @@ void BM_CopyImage(benchmark::State& state)
     CImageRecord image;
     MakePicture(image);
     CBuffer2D target(WIDTH, HEIGHT, false);
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         target.CopyImage(ORIGIN, image);
         benchmark::DoNotOptimize(target.GetPixels());
         benchmark::ClobberMemory();
@@ -88,7 +88,7 @@ void BM_CopyImageMemcpy(benchmark::State& state)
 {
     std::vector<PixelType> source(WIDTH * HEIGHT, 0x654321);
     std::vector<PixelType> target(WIDTH * HEIGHT);
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         std::memcpy(target.data(), source.data(), BUFFER_BYTES);
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
@@ -102,7 +102,7 @@ void BM_RenderLineDiagonal(benchmark::State& state)
     CBuffer2D target(WIDTH, HEIGHT, false);
     const CPoint2D from(0, 0);
     const CPoint2D to(WIDTH - 1, HEIGHT - 1);
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         target.RenderLine(from, to, 0x00FF00);
         benchmark::DoNotOptimize(target.GetPixels());
         benchmark::ClobberMemory();

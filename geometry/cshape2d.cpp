@@ -10,6 +10,9 @@ CShape2D::CShape2D(int npts, bool closed, PixelType colour)
 
 CShape2D& CShape2D::operator=(const CShape2D& other)
 {
+    if (this == &other) {
+        return *this;
+    }
     m_npts = other.m_npts;
     m_colour = other.m_colour;
     m_closed = other.m_closed;

@@ -64,7 +64,10 @@ TEST(BufferAllocation, EachWayOfGettingStorageReportsItsOwnText)
               "Insufficient memory to allocate image buffer");
 
     const CBuffer2D source(3, 3, false);
-    EXPECT_EQ(FailureText([&source] { const CBuffer2D copy(source); }),
+    EXPECT_EQ(FailureText([&source] {
+                  CBuffer2D copy(source);
+                  copy.Clear(0);
+              }),
               "Insufficient memory to copy screen buffer");
 
     // The error is a standard exception whose what() is the text.
