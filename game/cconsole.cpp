@@ -66,7 +66,7 @@ bool CConsole::ReadInt(int& value)
     return true;
 }
 
-int CConsole::ReadPositiveInt(std::string prompt)
+int CConsole::ReadPositiveInt(const std::string& prompt)
 {
     for (;;) {
         *this << prompt;
@@ -100,7 +100,7 @@ CConsole& CConsole::operator<<(const char* text)
     return *this;
 }
 
-CConsole& CConsole::operator<<(std::string text)
+CConsole& CConsole::operator<<(const std::string& text)
 {
     return *this << text.c_str();
 }

@@ -29,13 +29,13 @@ public:
     /// complaining after each failed attempt. Once standard input has ended
     /// no number can come any more: it then returns 1, the smallest accepted
     /// value, instead of asking for ever.
-    int ReadPositiveInt(std::string prompt);
+    int ReadPositiveInt(const std::string& prompt);
     /// True once standard input has ended (see ReadPositiveInt).
     bool InputEnded() const;
 
     CConsole& operator<<(char c);
     CConsole& operator<<(const char* text);
-    CConsole& operator<<(std::string text);
+    CConsole& operator<<(const std::string& text);
     /// Writes IntToText(n).
     CConsole& operator<<(int n);
 

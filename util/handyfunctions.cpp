@@ -47,7 +47,7 @@ CPoint2D RandomPointInRect(CPoint2D lowerLeft, CPoint2D topRight)
     return {static_cast<double>(x), static_cast<double>(y)};
 }
 
-bool AskYesNo(std::string question)
+bool AskYesNo(const std::string& question)
 {
     const CTerminalLineInput lineInput;
     std::cout << std::endl << question << " [y/n] :";

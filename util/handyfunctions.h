@@ -36,7 +36,7 @@ CPoint2D RandomPointInRect(CPoint2D lowerLeft, CPoint2D topRight);
 /// Writes the question with " [y/n] :" and reads lines from std::cin until
 /// one starts (after blanks) with y or n in either case. Returns true for
 /// yes. When standard input ends before an answer it returns false: no.
-bool AskYesNo(std::string question);
+bool AskYesNo(const std::string& question);
 
 /// Reads an int from std::cin, re-asking after each line that does not start
 /// with one; the rest of the line stays in the input. When standard input

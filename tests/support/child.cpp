@@ -68,6 +68,7 @@ std::vector<std::string> BuildEnvironment(const ChildOptions& options)
 std::vector<char*> PointersTo(std::vector<std::string>& texts)
 {
     std::vector<char*> pointers;
+    pointers.reserve(texts.size() + 1);
     for (std::string& text : texts) {
         pointers.push_back(text.data());
     }
