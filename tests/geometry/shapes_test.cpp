@@ -40,21 +40,14 @@ const char* const VERTEX_INDEX_DEATH =
 
 } // namespace
 
-TEST(Shape, StartsWithItsVerticesAtTheOrigin)
+TEST(Shape, VerticesExtentsTranslateAndMoveTo)
 {
-    const CShape2D shape(4, true, 0x123456);
-    EXPECT_EQ(shape.NumVertices(), 4);
-    EXPECT_TRUE(shape.IsClosed());
-    EXPECT_EQ(shape.GetColour(), 0x123456);
+    CShape2D shape(4, true, 0x123456);
     for (int i = 0; i < 4; ++i) {
         ExpectPoint(shape.Vertex(i), 0.0, 0.0);
     }
-    ExpectPoint(shape.Centre(), 0.0, 0.0);
-}
-
-TEST(Shape, ExtentsTranslateAndMoveTo)
-{
-    CShape2D shape(3, false, 0);
+    shape.SetShape(3, false, 7);
+    EXPECT_EQ(shape.GetColour(), 7);
     shape.SetVertex(0, CPoint2D(3, 1));
     shape.SetVertex(1, CPoint2D(-2, 5));
     shape.SetVertex(2, CPoint2D(3, 4));
@@ -64,32 +57,18 @@ TEST(Shape, ExtentsTranslateAndMoveTo)
     EXPECT_DOUBLE_EQ(shape.MaxY(), 5.0);
 
     shape.Translate(1.5, -1.0);
-    ExpectPoint(shape.Vertex(0), 4.5, 0.0);
     ExpectPoint(shape.Vertex(1), -0.5, 4.0);
-    ExpectPoint(shape.Vertex(2), 4.5, 3.0);
-
     // The base shape's centre is vertex 0.
     shape.MoveTo(CPoint2D(10, 10));
     ExpectPoint(shape.Vertex(0), 10.0, 10.0);
     ExpectPoint(shape.Vertex(1), 5.0, 14.0);
-}
 
-TEST(Shape, AssignmentCopiesTheShapeDataAndKeepsTheClass)
-{
-    CShape2D square(4, true, 7);
-    square.SetVertex(2, CPoint2D(5, 6));
-    const CShape2D copy(square);
-    EXPECT_EQ(copy.NumVertices(), 4);
-    ExpectPoint(copy.Vertex(2), 5.0, 6.0);
-
+    // Assignment through the base copies the shape data but keeps the
+    // class: still a rectangle, whose centre needs the vertex 2 it lost.
     CRect2D rect(CPoint2D(0, 0), CPoint2D(4, 2), 1);
-    CShape2D& asShape = rect;
-    const CLine2D line(CPoint2D(1, 1), CPoint2D(3, 5), 9);
-    asShape = line;
+    static_cast<CShape2D&>(rect) = CLine2D(CPoint2D(1, 1), CPoint2D(3, 5), 9);
     EXPECT_EQ(rect.NumVertices(), 2);
     EXPECT_EQ(rect.GetColour(), 9);
-    // Still a rectangle: its centre is the midpoint of vertices 0 and 2,
-    // and there is no vertex 2 any more.
     ExpectPoint(rect.Vertex(1), 3.0, 5.0);
     EXPECT_DEATH(rect.Centre(), VERTEX_INDEX_DEATH);
 }
@@ -97,46 +76,30 @@ TEST(Shape, AssignmentCopiesTheShapeDataAndKeepsTheClass)
 TEST(Shape, RendersClosedAndOpenChainsAndSinglePixels)
 {
     CShape2D square(4, true, 0x00FF00);
-    square.SetVertex(0, CPoint2D(0, 0));
     square.SetVertex(1, CPoint2D(10, 0));
     square.SetVertex(2, CPoint2D(10, 10));
     square.SetVertex(3, CPoint2D(0, 10));
-
     CBuffer2D closed(20, 20, false);
     square.Render(closed);
-    CBuffer2D expected(20, 20, false);
-    expected.RenderLine(CPoint2D(0, 0), CPoint2D(10, 0), 0x00FF00);
-    expected.RenderLine(CPoint2D(10, 0), CPoint2D(10, 10), 0x00FF00);
-    expected.RenderLine(CPoint2D(10, 10), CPoint2D(0, 10), 0x00FF00);
-    expected.RenderLine(CPoint2D(0, 10), CPoint2D(0, 0), 0x00FF00);
-    EXPECT_EQ(Painted(closed), Painted(expected));
+    // The closing side (0, 10)-(0, 0) completes an 11 x 11 outline.
     EXPECT_EQ(Painted(closed).size(), 40U);
     EXPECT_EQ(closed.GetPixel(0, 5), 0x00FF00);
 
-    // Open: the left side (0, 1)..(0, 9) stays empty.
-    CShape2D open(square);
-    open.SetShape(4, false, 0x00FF00);
+    CShape2D open(4, false, 0x00FF00);
     for (int i = 0; i < 4; ++i) {
         open.SetVertex(i, square.Vertex(i));
     }
     CBuffer2D openBuffer(20, 20, false);
     open.Render(openBuffer);
     EXPECT_EQ(Painted(openBuffer).size(), 31U);
-    for (int row = 1; row < 10; ++row) {
-        EXPECT_EQ(openBuffer.GetPixel(0, row), NO_COLOUR) << row;
-    }
+    EXPECT_EQ(openBuffer.GetPixel(0, 5), NO_COLOUR);
 
     CShape2D dot(1, true, 5);
     dot.SetVertex(0, CPoint2D(2.5, 3.4));
     CBuffer2D dotBuffer(8, 8, false);
     dot.Render(dotBuffer);
+    CShape2D(0, true, 5).Render(dotBuffer);
     EXPECT_EQ(Painted(dotBuffer), (PixelSet{{3, 3}}));
-    EXPECT_EQ(dotBuffer.GetPixel(3, 3), 5);
-
-    const CShape2D nothing(0, true, 5);
-    CBuffer2D empty(8, 8, false);
-    nothing.Render(empty);
-    EXPECT_TRUE(Painted(empty).empty());
 }
 
 TEST(ShapeDeathTest, VertexCountAndIndexPreconditions)
@@ -153,20 +116,16 @@ TEST(ShapeDeathTest, VertexCountAndIndexPreconditions)
     EXPECT_DEATH(shape.Vertex(2), VERTEX_INDEX_DEATH);
 }
 
-TEST(Line, DefaultCentreAndRenderBothWays)
+TEST(Line, DefaultCentreRenderAndMoveTo)
 {
     const CLine2D unit(0);
-    ExpectPoint(unit.Vertex(0), 0.0, 0.0);
     ExpectPoint(unit.Vertex(1), 1.0, 1.0);
     ExpectPoint(unit.Centre(), 0.5, 0.5);
-    EXPECT_EQ(unit.NumVertices(), 2);
-    EXPECT_TRUE(unit.IsClosed());
 
     CLine2D line(CPoint2D(0, 0), CPoint2D(3, 1), 0xABCDEF);
     CBuffer2D buffer(6, 6, false);
     line.Render(buffer);
     EXPECT_EQ(Painted(buffer), (PixelSet{{0, 0}, {1, 0}, {2, 1}, {3, 1}}));
-
     // MoveTo uses the line's own centre, the midpoint.
     line.MoveTo(CPoint2D(10, 10));
     ExpectPoint(line.Vertex(0), 8.5, 9.5);
@@ -177,7 +136,6 @@ TEST(Line, SlopeParallelAndIntersection)
 {
     const CLine2D rising(CPoint2D(0, 0), CPoint2D(2, 2), 0);
     const CLine2D falling(CPoint2D(0, 2), CPoint2D(2, 0), 0);
-    EXPECT_DOUBLE_EQ(rising.Slope(), 1.0);
     EXPECT_DOUBLE_EQ(falling.Slope(), -1.0);
     ExpectPoint(rising.IntersectionWith(falling), 1.0, 1.0);
 
@@ -188,21 +146,17 @@ TEST(Line, SlopeParallelAndIntersection)
     EXPECT_FALSE(vertical.IsParallelTo(flat));
     ExpectPoint(vertical.IntersectionWith(flat), 3.0, 1.0);
     // The lines are infinite: the meeting point may lie beyond both segments.
-    const CLine2D shortFlat(CPoint2D(10, 1), CPoint2D(12, 1), 0);
-    ExpectPoint(vertical.IntersectionWith(shortFlat), 3.0, 1.0);
+    ExpectPoint(vertical.IntersectionWith(CLine2D(CPoint2D(10, 1), CPoint2D(12, 1), 0)), 3, 1);
 
     const CLine2D half(CPoint2D(0, 0), CPoint2D(1, 0.5), 0);
     EXPECT_TRUE(half.IsParallelTo(CLine2D(CPoint2D(0, 0), CPoint2D(1, 0.5 + 5e-8), 0)));
     EXPECT_FALSE(half.IsParallelTo(CLine2D(CPoint2D(0, 0), CPoint2D(1, 0.5 + 2e-7), 0)));
 
-    // A degenerate line counts as vertical.
-    const CLine2D point(CPoint2D(4, 4), CPoint2D(4, 4), 0);
-    EXPECT_EQ(point.Slope(), DBL_MAX);
-    EXPECT_TRUE(point.IsParallelTo(vertical));
-    // Steep lines differ in slope by more than the tolerance.
+    // A degenerate line counts as vertical; steep lines (slopes 1e8 and
+    // 1e8 + 1) differ by more than the tolerance.
+    EXPECT_TRUE(CLine2D(CPoint2D(4, 4), CPoint2D(4, 4), 0).IsParallelTo(vertical));
     const CLine2D steep(CPoint2D(0, 0), CPoint2D(1e-6, 100), 0);
-    const CLine2D steeper(CPoint2D(0, 0), CPoint2D(1e-6, 100.000001), 0);
-    EXPECT_FALSE(steep.IsParallelTo(steeper));
+    EXPECT_FALSE(steep.IsParallelTo(CLine2D(CPoint2D(0, 0), CPoint2D(1e-6, 100.000001), 0)));
 }
 
 TEST(LineDeathTest, IntersectionOfParallelLines)
@@ -223,18 +177,12 @@ TEST(Rect, CornersCentreAndExtents)
     ExpectPoint(field.Centre(), 320, 240);
     EXPECT_DOUBLE_EQ(field.MaxX(), 640.0);
     EXPECT_DOUBLE_EQ(field.MaxY(), 480.0);
-    EXPECT_EQ(field.NumVertices(), CRECT2D_NPTS);
-    EXPECT_TRUE(field.IsClosed());
 
     const CRect2D rounded(CPoint2D(0.4, 0.4), CPoint2D(10.6, 5.6), 0);
     ExpectPoint(rounded.Vertex(0), 0.4, 0.4);
     ExpectPoint(rounded.Vertex(1), 0, 6);
     ExpectPoint(rounded.Vertex(2), 10.6, 5.6);
     ExpectPoint(rounded.Vertex(3), 11, 0);
-
-    const CRect2D unit(0);
-    ExpectPoint(unit.Vertex(0), 0, 0);
-    ExpectPoint(unit.Vertex(2), 1, 1);
 
     CRect2D moved(CPoint2D(0, 0), CPoint2D(20, 10), 0);
     moved.MoveTo(CPoint2D(100, 50));
@@ -249,51 +197,25 @@ TEST(Rect, ContainsBorderPointsAndNothingWhenFlat)
     EXPECT_TRUE(field.Contains(CPoint2D(640, 240)));
     EXPECT_TRUE(field.Contains(CPoint2D(320, 480)));
     EXPECT_TRUE(field.Contains(CPoint2D(640, 480)));
-    EXPECT_TRUE(field.Contains(CPoint2D(17.5, 300.25)));
     EXPECT_FALSE(field.Contains(CPoint2D(-0.001, 10)));
     EXPECT_FALSE(field.Contains(CPoint2D(10, 480.001)));
     EXPECT_FALSE(field.Contains(CPoint2D(640.5, 10)));
     EXPECT_FALSE(field.Contains(CPoint2D(10, -3)));
-
-    const CRect2D flat(CPoint2D(5, 5), CPoint2D(5, 20), 0);
-    EXPECT_FALSE(flat.Contains(CPoint2D(5, 10)));
-    EXPECT_FALSE(flat.Contains(CPoint2D(5, 5)));
-}
-
-TEST(Rect, RendersItsFourSides)
-{
-    const CRect2D rect(CPoint2D(1, 1), CPoint2D(6, 4), 3);
-    CBuffer2D buffer(10, 10, false);
-    rect.Render(buffer);
-    // The outline of a 6 x 4 pixel box: 2 * 6 + 2 * 2 pixels.
-    EXPECT_EQ(Painted(buffer).size(), 16U);
-    EXPECT_EQ(buffer.GetPixel(1, 1), 3);
-    EXPECT_EQ(buffer.GetPixel(6, 4), 3);
-    EXPECT_EQ(buffer.GetPixel(1, 3), 3);
-    EXPECT_EQ(buffer.GetPixel(6, 2), 3);
-    EXPECT_EQ(buffer.GetPixel(3, 2), NO_COLOUR);
+    EXPECT_FALSE(CRect2D(CPoint2D(5, 5), CPoint2D(5, 20), 0).Contains(CPoint2D(5, 10)));
 }
 
 TEST(Circle, CentreRadiusCopyAndExtents)
 {
     const CCircle2D unit(0);
-    ExpectPoint(unit.Centre(), 0, 0);
     EXPECT_DOUBLE_EQ(unit.Radius(), 1.0);
-    EXPECT_EQ(unit.NumVertices(), CCIRCLE2D_NPTS);
-
     CCircle2D circle(CPoint2D(100, 100), 15.0, 0x808080);
     EXPECT_DOUBLE_EQ(circle.MaxX(), 100.0);
-    EXPECT_DOUBLE_EQ(circle.MinY(), 100.0);
     circle.MoveTo(CPoint2D(100, 50));
     ExpectPoint(circle.Centre(), 100, 50);
-
     CCircle2D other(0);
     other = circle;
     EXPECT_DOUBLE_EQ(other.Radius(), 15.0);
     ExpectPoint(other.Centre(), 100, 50);
-    const CCircle2D copy(circle);
-    EXPECT_DOUBLE_EQ(copy.Radius(), 15.0);
-    EXPECT_EQ(copy.GetColour(), 0x808080);
 }
 
 TEST(Circle, RendersTwentyFiveChordsFromTheTop)
@@ -318,13 +240,11 @@ TEST(Circle, RendersTwentyFiveChordsFromTheTop)
         prev = next;
     }
     EXPECT_EQ(Painted(drawn), Painted(expected));
-    EXPECT_EQ(drawn.GetPixel(100, 115), 0x0000FF);
 
     // The first chord of a circle at (100, 100), radius 15, ends near
     // (96.27, 114.53), i.e. on pixel (96, 115), counter-clockwise from the top.
     CBuffer2D first(200, 200, false);
-    const CCircle2D round(CPoint2D(100, 100), 15.0, 1);
-    round.Render(first);
+    CCircle2D(CPoint2D(100, 100), 15.0, 1).Render(first);
     EXPECT_EQ(first.GetPixel(100, 115), 1);
     EXPECT_EQ(first.GetPixel(96, 115), 1);
     EXPECT_EQ(first.GetPixel(100, 85), 1);
@@ -338,7 +258,6 @@ TEST(Circle, RadiusIsTruncatedForTheStartButRotationUsesTheExactCentre)
     CCircle2D(CPoint2D(30, 30), 15.0, 2).Render(whole);
     CCircle2D(CPoint2D(30, 30), 15.9, 2).Render(fraction);
     EXPECT_EQ(Painted(whole), Painted(fraction));
-    EXPECT_FALSE(Painted(whole).empty());
 
     CBuffer2D tiny(10, 10, false);
     CCircle2D(CPoint2D(4.2, 5.1), 0.9, 2).Render(tiny);
