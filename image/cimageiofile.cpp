@@ -4,12 +4,12 @@ CImageIOFile::CImageIOFile(std::FILE* stream) : m_stream(stream) {}
 
 CImageIOFile::~CImageIOFile()
 {
-    Close();
+    CloseStream();
 }
 
 bool CImageIOFile::Open(const char* filename, const char* mode)
 {
-    Close();
+    CloseStream();
     if (filename == nullptr || mode == nullptr) {
         return false;
     }
@@ -19,6 +19,11 @@ bool CImageIOFile::Open(const char* filename, const char* mode)
 }
 
 bool CImageIOFile::Close()
+{
+    return CloseStream();
+}
+
+bool CImageIOFile::CloseStream()
 {
     bool ok = true;
     if (m_stream != nullptr && m_ownsStream) {

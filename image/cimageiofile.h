@@ -32,6 +32,9 @@ public:
     int GetC() override;
 
 private:
+    /// Closes the stream if this object opened it, and forgets it.
+    bool CloseStream();
+
     std::FILE* m_stream = nullptr;
     bool m_ownsStream = false;
 };

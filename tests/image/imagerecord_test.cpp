@@ -202,7 +202,7 @@ TEST(ImageRecord, TransferAndMoveHandTheBlockOver)
 
     CImageRecord moved(std::move(target));
     EXPECT_EQ(moved.GetDib(), block);
-    EXPECT_FALSE(target.IsValid()); // NOLINT(bugprone-use-after-move): the move empties it
+    EXPECT_FALSE(target.IsValid()); // NOLINT(bugprone-use-after-move,clang-analyzer-cplusplus.Move)
     CImageRecord assigned;
     assigned = std::move(moved);
     EXPECT_EQ(assigned.GetDib(), block);
