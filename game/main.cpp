@@ -1,8 +1,63 @@
-// Entry point of Quorvadellix; the game itself is started from here.
+// Entry point of Quorvadellix: loads and checks the two pictures, opens the
+// screen on the welcome picture, and plays games until the player declines
+// to play again.
+#include "game/casteroidfield.h"
+#include "game/cgame.h"
+#include "game/cplayer.h"
+#include "game/gamepictures.h"
+#include "image/cimagerecord.h"
+#include "platform/terminal.h"
+#include "render/cscreen.h"
+
 #include <cstdio>
+#include <exception>
+#include <string>
+
+namespace {
+
+constexpr const char* TITLE = "Quorvadellix";
+constexpr const char* PLAYER_NAME = "no name";
+
+// Reports a failure that ends the run, with the terminal put back first so
+// that the message appears on a sane terminal.
+int Fail(const std::string& message, int status)
+{
+    TerminalRestore();
+    std::fflush(stdout);
+    std::fprintf(stderr, "quorvadellix: %s\n", message.c_str());
+    return status;
+}
+
+int Run()
+{
+    CImageRecord background(BACKGROUND_PICTURE, IMAGE_FORMAT_UNKNOWN);
+    CImageRecord welcome(WELCOME_PICTURE, IMAGE_FORMAT_UNKNOWN);
+    // The game cannot run with a picture it cannot show: say why before any
+    // banner or window appears.
+    const std::string problem =
+        GamePicturesProblem(BACKGROUND_PICTURE, background, WELCOME_PICTURE, welcome);
+    if (!problem.empty()) {
+        return Fail(problem, 1);
+    }
+
+    CScreen screen(TITLE, welcome, false);
+    screen.Refresh();
+    screen.SetBackground(background);
+
+    CGame game;
+    CPlayer player(PLAYER_NAME);
+    CAsteroidField field(screen);
+    game.Play(player, field);
+    return 0;
+}
+
+} // namespace
 
 int main()
 {
-    std::puts("Quorvadellix");
-    return 0;
+    try {
+        return Run();
+    } catch (const std::exception& error) {
+        return Fail(error.what(), 2);
+    }
 }
