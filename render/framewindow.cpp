@@ -295,6 +295,9 @@ int FrameWindowOpen(const char* title, int width, int height)
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // An ordinary desktop window: the compositor keeps running while it is
+    // shown, so other windows do not flicker.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Warn(SDL_GetError());
         return 1;

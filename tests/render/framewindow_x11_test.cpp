@@ -176,10 +176,15 @@ protected:
     // Waits until the window has the given client size at the centre.
     void ExpectCentredSize(const char* title, int width, int height)
     {
-        ASSERT_TRUE(XWaitForWindow(Display(), title, &m_window, TIMEOUT_MS, width, height))
-            << "window is " << m_window.width << " x " << m_window.height;
-        EXPECT_EQ(m_window.x, (SCREEN_WIDTH - width) / 2);
-        EXPECT_EQ(m_window.y, (SCREEN_HEIGHT - height) / 2);
+        XWindowInfo wanted;
+        wanted.x = (SCREEN_WIDTH - width) / 2;
+        wanted.y = (SCREEN_HEIGHT - height) / 2;
+        wanted.width = width;
+        wanted.height = height;
+        ASSERT_TRUE(XWaitForWindow(Display(), title, &m_window, TIMEOUT_MS, &wanted))
+            << "window is " << m_window.width << " x " << m_window.height << " at (" << m_window.x
+            << ", " << m_window.y << "), wanted " << width << " x " << height << " at (" << wanted.x
+            << ", " << wanted.y << ")";
     }
 
     // The frame's bands and corner block at zoom factor z.

@@ -214,12 +214,14 @@ bool XFindWindow(const std::string& display, const std::string& title, XWindowIn
 }
 
 bool XWaitForWindow(const std::string& display, const std::string& title, XWindowInfo* info,
-                    int timeoutMs, int width, int height)
+                    int timeoutMs, const XWindowInfo* wanted)
 {
     const Clock::time_point start = Clock::now();
     for (;;) {
         if (XFindWindow(display, title, info) &&
-            (width <= 0 || (info->width == width && info->height == height))) {
+            (wanted == nullptr ||
+             (info->x == wanted->x && info->y == wanted->y && info->width == wanted->width &&
+              info->height == wanted->height))) {
             return true;
         }
         if (MillisecondsSince(start) > timeoutMs) {

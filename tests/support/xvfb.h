@@ -55,10 +55,11 @@ std::string XRunCommand(const std::string& display, const std::string& command,
 /// Finds the viewable window whose title is exactly title (xwininfo).
 bool XFindWindow(const std::string& display, const std::string& title, XWindowInfo* info);
 
-/// Polls XFindWindow until the window exists and, when width > 0, has the
-/// given size; false after timeoutMs.
+/// Polls XFindWindow until the window exists and, when wanted is given, has
+/// its position and size (its id is not compared); false after timeoutMs,
+/// with info holding what was last seen.
 bool XWaitForWindow(const std::string& display, const std::string& title, XWindowInfo* info,
-                    int timeoutMs, int width = 0, int height = 0);
+                    int timeoutMs, const XWindowInfo* wanted = nullptr);
 
 /// Asks a window to close the way a window manager does, with a
 /// WM_DELETE_WINDOW client message.
