@@ -87,7 +87,9 @@ bool CPlayer::AskPlayAgain()
 int CPlayer::GetCommand()
 {
     if (!m_console.KeyHit()) {
-        return CMD_NONE;
+        // Once its input has ended the player can neither steer nor answer
+        // any more: the game ends as if quit rather than running unattended.
+        return m_console.InputEnded() ? CMD_QUIT : CMD_NONE;
     }
     return CommandForKey(m_console.GetKey());
 }

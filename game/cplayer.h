@@ -35,7 +35,8 @@ public:
     /// key read is a line feed, so the answer is no.
     bool AskPlayAgain();
     /// The command code of the waiting key, CMD_NONE when no key is waiting
-    /// (it never waits) or the key is not a command key.
+    /// (it never waits) or the key is not a command key. Once the console's
+    /// input has ended and no key is left, CMD_QUIT: nobody can steer any more.
     int GetCommand();
 
 private:

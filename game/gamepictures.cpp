@@ -26,6 +26,9 @@ std::string LoadFailure(const char* fileName, const CImageRecord& picture)
     if (S_ISDIR(info.st_mode)) {
         return "cannot open the picture: it is a folder";
     }
+    if (info.st_size == 0) {
+        return "not a picture that can be read (the file is empty)";
+    }
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) {
         return std::string("cannot open the picture: ") + std::strerror(errno);

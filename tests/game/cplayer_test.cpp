@@ -169,3 +169,32 @@ TEST(CPlayer, CommandsMapOnlyLowerCaseKeysAndNeverWait)
                              "7"
                              "\n");
 }
+
+TEST(CPlayer, EndedInputQuitsTheGameOnceTheKeysAreUsedUp)
+{
+    ChildProcess child;
+    ChildOptions options;
+    ASSERT_TRUE(child.StartFunction(
+        []() {
+            CPlayer player("p");
+            // Polls until two quits have come, leaving out the passes in
+            // which nothing had arrived yet.
+            std::string codes;
+            int quits = 0;
+            while (quits < 2) {
+                const int code = player.GetCommand();
+                if (code != CMD_NONE) {
+                    codes += std::to_string(code);
+                }
+                quits += code == CMD_QUIT ? 1 : 0;
+            }
+            ReportLine(codes);
+            return 0;
+        },
+        options));
+    ASSERT_TRUE(child.Write("w"));
+    child.CloseInput();
+    ASSERT_TRUE(child.WaitExit(10000));
+    EXPECT_EQ(child.ExitCode(), 0);
+    EXPECT_EQ(child.Error(), "255\n");
+}

@@ -1,0 +1,180 @@
+// The real game binary, end to end: keys on a pipe, the dummy video driver,
+// pictures in a temporary folder.
+#include "support/child.h"
+#include "support/jpegfixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+constexpr int RUN_TIMEOUT_MS = 30000;
+
+const std::string STARS(50, '*');
+
+std::string Padded(const std::string& text)
+{
+    return text + std::string(50 - text.size(), ' ') + "\n";
+}
+
+std::string Banner()
+{
+    return STARS + "\n" + "************** Quorvadellix v 1.0 ****************\n" + STARS + "\n" +
+           "**Developed by:                              *****\n" +
+           "**Pelvannorth & Quillobranthexa              *****\n" +
+           "**April 7, 2004\t\t\t\t\t\t\t   *****\n" + STARS + "\n" + STARS + "\n" + STARS + "\n" +
+           "Game will start 3 seconds after you enter you name\n";
+}
+
+std::string Help()
+{
+    return std::string("\033[H\033[2J\033[3J") + STARS + "\n" +
+           "******************* HELP MENU ********************\n" + STARS + "\n" +
+           Padded("INSTRUCTIONS:") + "AVOID THE ASTEROIDS FOR AS LONG AS POSSIBLE TO WIN\n" +
+           Padded("") + Padded("BUTTONS:") + Padded("    'W' TO MOVE FOAWRD") +
+           Padded("    'A' TO TURN LEFT") + Padded("    'D' TO TURN RIGHT") +
+           Padded("    'S' TO BRAKE") + Padded("    'P' TO PAUSE/UNPAUSE THE GAME") +
+           Padded("    'H' FOR HELP") + Padded("    'K' TO QUIT THE GAME") + STARS + "\n" + STARS +
+           "\n" + STARS + "\n";
+}
+
+std::string Report(const std::string& name, int score, int highScore)
+{
+    return "\a\a\a\aGood Job, " + name +
+           " !\nGame Over!\nYour Score this Game was: " + std::to_string(score) +
+           "\nYour High Score is:  " + std::to_string(highScore) + "\n" +
+           "Would you like to play again (Y/N)?: \n";
+}
+
+const std::string PROMPT = "Please enter your name: \n";
+const std::string RESTART = "Game will restart in 3 seconds \n";
+
+class GameRun : public ::testing::Test
+{
+protected:
+    void WritePictures(int width = 640, int height = 480)
+    {
+        JpegFixtureOptions options;
+        options.width = width;
+        options.height = height;
+        const ByteVector picture = MakeJpeg(options);
+        ASSERT_TRUE(WriteBytes(m_folder.File("space_image.jpg"), picture));
+        ASSERT_TRUE(WriteBytes(m_folder.File("space_image_welcome.jpg"), picture));
+    }
+
+    // Starts the game with keys on its input, optionally closing it after
+    // them, and waits for it to end.
+    void Run(const std::string& keys, bool closeInput)
+    {
+        ChildOptions options;
+        options.argv = {QV_GAME_BINARY};
+        options.cwd = m_folder.Path();
+        options.env = {"SDL_VIDEODRIVER=dummy"};
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(m_child.Start(options)) << m_child.Error();
+        ASSERT_TRUE(m_child.Write(keys));
+        if (closeInput) {
+            m_child.CloseInput();
+        }
+        ASSERT_TRUE(m_child.WaitExit(RUN_TIMEOUT_MS)) << "the game did not end:\n"
+                                                      << m_child.Output();
+        m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
+    FixtureDirectory m_folder;
+    ChildProcess m_child;
+    double m_seconds = 0.0;
+};
+
+} // namespace
+
+TEST_F(GameRun, TranscriptOfTwoQuitGames)
+{
+    WritePictures();
+    // 'k' typed during the three-second wait ends the game in its first pass.
+    Run("Ann\rkykn", false);
+    EXPECT_TRUE(m_child.Exited());
+    EXPECT_EQ(m_child.ExitCode(), 0);
+    const std::string expected = Banner() + PROMPT + "Ann\n" + Help() + Report("Ann", 0, 0) +
+                                 RESTART + Help() + Report("Ann", 0, 0);
+    EXPECT_EQ(m_child.Output(), expected);
+    EXPECT_EQ(m_child.Error(), "");
+    // Two games, each after its three-second wait.
+    EXPECT_GE(m_seconds, 6.0);
+}
+
+TEST_F(GameRun, QuitWhilePausedDoesNotFreezeTheNextGame)
+{
+    WritePictures(320, 200);
+    // Pause, quit, play again: the next start delay must still end.
+    Run("\rpkypknn", false);
+    EXPECT_EQ(m_child.ExitCode(), 0);
+    EXPECT_EQ(m_child.Output(), Banner() + PROMPT + "\n" + Help() + Report("", 0, 0) + RESTART +
+                                    Help() + Report("", 0, 0));
+}
+
+TEST_F(GameRun, ClosedInputEndsTheRunWithoutSpinning)
+{
+    WritePictures(64, 48);
+    // Input ends at the name prompt: empty name, one game ended at once,
+    // the play-again question reads no.
+    Run("", true);
+    EXPECT_EQ(m_child.ExitCode(), 0);
+    EXPECT_EQ(m_child.Output(), Banner() + PROMPT + "\n" + Help() + Report("", 0, 0));
+    EXPECT_LT(m_seconds, 10.0);
+}
+
+TEST_F(GameRun, BadPicturesStopBeforeAnythingIsShown)
+{
+    struct Case
+    {
+        const char* name;
+        ByteVector background; // empty vector with missing: no file
+        ByteVector welcome;
+        bool missing;
+        const char* file;
+        const char* reason;
+    };
+    JpegFixtureOptions small;
+    small.width = 64;
+    small.height = 48;
+    const ByteVector good = MakeJpeg(small);
+    JpegFixtureOptions other = small;
+    other.width = 65;
+    JpegFixtureOptions wide;
+    wide.width = 1025;
+    wide.height = 768;
+    const Case cases[] = {
+        {"missing", {}, good, true, "space_image.jpg", "No such file or directory"},
+        {"empty", ByteVector{}, good, false, "space_image.jpg", "not a picture"},
+        {"random", RandomBytes(2000, 7), good, false, "space_image.jpg", "not a picture"},
+        {"too wide", MakeJpeg(wide), MakeJpeg(wide), false, "space_image.jpg",
+         "at most 1024 x 768"},
+        {"sizes differ", good, MakeJpeg(other), false, "space_image_welcome.jpg", "same size"},
+        {"huge", good, MakeJpegDeclaringSize(65000, 65000), false, "space_image_welcome.jpg",
+         "not a picture"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureDirectory folder;
+        if (!c.missing) {
+            ASSERT_TRUE(WriteBytes(folder.File("space_image.jpg"), c.background));
+        }
+        ASSERT_TRUE(WriteBytes(folder.File("space_image_welcome.jpg"), c.welcome));
+        ChildProcess child;
+        ChildOptions options;
+        options.argv = {QV_GAME_BINARY};
+        options.cwd = folder.Path();
+        options.env = {"SDL_VIDEODRIVER=dummy"};
+        ASSERT_TRUE(child.Start(options));
+        ASSERT_TRUE(child.WaitExit(RUN_TIMEOUT_MS));
+        EXPECT_EQ(child.ExitCode(), 1);
+        EXPECT_EQ(child.Output(), "");
+        const std::string& error = child.Error();
+        EXPECT_EQ(error.rfind(std::string("quorvadellix: ") + c.file + ": ", 0), 0U) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(error.back(), '\n');
+    }
+}
