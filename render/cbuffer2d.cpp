@@ -157,45 +157,77 @@ void CBuffer2D::Clear(PixelType colour)
 
 void CBuffer2D::RenderLine(CPoint2D p, CPoint2D q, PixelType colour)
 {
-    // The differences and the error term are kept in 64 bits so that end
-    // points far outside the buffer cannot overflow them.
-    const int x1 = q.X();
-    const int y1 = q.Y();
-    int x = p.X();
-    int y = p.Y();
-    const std::int64_t dx = static_cast<std::int64_t>(x1) - x;
-    const std::int64_t dy = static_cast<std::int64_t>(y1) - y;
+    const int x0 = p.X();
+    const int y0 = p.Y();
+    const std::int64_t dx = static_cast<std::int64_t>(q.X()) - x0;
+    const std::int64_t dy = static_cast<std::int64_t>(q.Y()) - y0;
     const int sx = dx < 0 ? -1 : 1;
     const int sy = dy < 0 ? -1 : 1;
     const std::int64_t adx = dx < 0 ? -dx : dx;
     const std::int64_t ady = dy < 0 ? -dy : dy;
-
     if (adx >= ady) {
-        std::int64_t e = 2 * ady - adx;
-        while (x != x1) {
-            SetPixel(x, y, colour);
-            if (e > 0) {
-                e += 2 * (ady - adx);
-                y += sy;
-            } else {
-                e += 2 * ady;
-            }
-            x += sx;
-        }
+        WalkLine(x0, y0, adx, ady, sx, sy, false, colour);
     } else {
-        std::int64_t e = 2 * adx - ady;
-        while (y != y1) {
-            SetPixel(x, y, colour);
-            if (e > 0) {
-                e += 2 * (adx - ady);
-                x += sx;
-            } else {
-                e += 2 * adx;
-            }
-            y += sy;
+        WalkLine(y0, x0, ady, adx, sy, sx, true, colour);
+    }
+}
+
+void CBuffer2D::WalkLine(int major0, int minor0, std::int64_t majorLength, std::int64_t minorLength,
+                         int majorStep, int minorStep, bool yMajor, PixelType colour)
+{
+    // The walk takes majorLength steps along the major axis, setting a pixel
+    // before each step and once at the end. The error term starts at
+    // 2 * minor - major; a step moves along the minor axis too when the
+    // error is strictly positive.
+    std::int64_t first = 0;
+    std::int64_t last = majorLength;
+    if (!m_wrapAround) {
+        // In a clipping buffer only the steps whose major coordinate lies
+        // inside can draw anything, so the walk is limited to them; a line
+        // with end points far away then costs no more than one across.
+        const std::int64_t size = yMajor ? m_height : m_width;
+        const std::int64_t lowest = majorStep > 0 ? -std::int64_t{major0} : major0 - (size - 1);
+        const std::int64_t highest = majorStep > 0 ? size - 1 - major0 : major0;
+        first = std::max(first, lowest);
+        last = std::min(last, highest);
+        if (first > last) {
+            return;
         }
     }
-    SetPixel(x, y, colour);
+
+    // State after `first` steps: the minor axis has moved
+    // floor((2 * minor * first + major - 1) / (2 * major)) times (the exact
+    // line rounded, a tie staying behind), and the error has grown by
+    // 2 * minor per step and lost 2 * major per minor move. 128-bit
+    // products, because both factors can be near 2^32.
+    using Wide = __int128;
+    const std::int64_t moves =
+        first == 0 ? 0
+                   : static_cast<std::int64_t>((Wide{2} * minorLength * first + majorLength - 1) /
+                                               (Wide{2} * majorLength));
+    std::int64_t error =
+        static_cast<std::int64_t>(Wide{2} * minorLength - majorLength +
+                                  Wide{2} * minorLength * first - Wide{2} * majorLength * moves);
+    int major = static_cast<int>(major0 + majorStep * first);
+    int minor = static_cast<int>(minor0 + minorStep * moves);
+
+    for (std::int64_t step = first;; ++step) {
+        if (yMajor) {
+            SetPixel(minor, major, colour);
+        } else {
+            SetPixel(major, minor, colour);
+        }
+        if (step == last) {
+            break;
+        }
+        if (error > 0) {
+            error += 2 * (minorLength - majorLength);
+            minor += minorStep;
+        } else {
+            error += 2 * minorLength;
+        }
+        major += majorStep;
+    }
 }
 
 void CBuffer2D::CopyImage(CPoint2D position, const CImageRecord& image)

@@ -131,6 +131,11 @@ private:
     /// false, leaving the buffer as it was, when there is no memory.
     bool Allocate(int width, int height, bool wrapAround);
 
+    /// The Bresenham walk of RenderLine along its major axis (x, or y when
+    /// yMajor is set), from (major0, minor0) over majorLength steps.
+    void WalkLine(int major0, int minor0, std::int64_t majorLength, std::int64_t minorLength,
+                  int majorStep, int minorStep, bool yMajor, PixelType colour);
+
     /// value modulo size into 0..size-1, also for negative values.
     static int Wrap(int value, int size)
     {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <random>
 #include <set>
 #include <utility>
 
@@ -181,8 +182,55 @@ TEST(Buffer, RenderLineIsClippedOrWrapped)
     // Wholly outside a clipping buffer: nothing; in a wrapping one: a copy.
     // (-30, -30) rounds to pixel (-29, -29), which wraps to (1, 1).
     EXPECT_TRUE(LinePixels(CPoint2D(-30, -30), CPoint2D(-27, -29), 10, 10).empty());
+    EXPECT_TRUE(LinePixels(CPoint2D(-2e9, 5), CPoint2D(-2, 1e9), 10, 10).empty());
     EXPECT_EQ(LinePixels(CPoint2D(-30, -30), CPoint2D(-27, -29), 10, 10, true),
               (PixelSet{{1, 1}, {2, 1}, {3, 2}, {4, 2}}));
+}
+
+TEST(Buffer, ClippedLinesKeepThePixelsOfTheFullWalk)
+{
+    // Lines reaching outside a small clipping buffer must set exactly the
+    // pixels that the same lines, moved wholly inside a large buffer, set
+    // in the corresponding window. The move is made on the end points'
+    // pixels, since -13 is pixel -12 (add 0.5, truncate toward zero) but
+    // 287 stays 287.
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> coordinate(-70, 110);
+    const int offset = 300;
+    for (int n = 0; n < 500; ++n) {
+        const CPoint2D p(coordinate(random), coordinate(random));
+        const CPoint2D q(coordinate(random), coordinate(random));
+        CBuffer2D small(40, 30, false);
+        small.RenderLine(p, q, 1);
+        CBuffer2D large(MAX_WIDTH, MAX_HEIGHT, false);
+        large.RenderLine(CPoint2D(p.X() + offset, p.Y() + offset),
+                         CPoint2D(q.X() + offset, q.Y() + offset), 1);
+        PixelSet window;
+        for (const auto& [col, row] : Painted(large)) {
+            if (col >= offset && col < offset + 40 && row >= offset && row < offset + 30) {
+                window.insert({col - offset, row - offset});
+            }
+        }
+        ASSERT_EQ(Painted(small), window)
+            << p.X() << "," << p.Y() << " - " << q.X() << "," << q.Y();
+    }
+
+    // End points two thousand million pixels away: the exact line crosses
+    // column 0 at y = 12.5 (a tie, which stays at 12) and lies just above
+    // 12.5 at columns 1..9. The same with the axes swapped.
+    EXPECT_EQ(LinePixels(CPoint2D(-2000000000.6, 5), CPoint2D(2e9, 20), 10, 20),
+              (PixelSet{{0, 12},
+                        {1, 13},
+                        {2, 13},
+                        {3, 13},
+                        {4, 13},
+                        {5, 13},
+                        {6, 13},
+                        {7, 13},
+                        {8, 13},
+                        {9, 13}}));
+    EXPECT_EQ(LinePixels(CPoint2D(5, -2000000000.6), CPoint2D(20, 2e9), 20, 3),
+              (PixelSet{{12, 0}, {13, 1}, {13, 2}}));
 }
 
 TEST(Buffer, CopiesAPicturePixelForPixelKeepingItsOrientation)
