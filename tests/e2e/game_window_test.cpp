@@ -53,7 +53,12 @@ TEST(GameWindow, ShowsThePlayingFieldWithTheWhiteShipAtTheCentre)
     ChildOptions options;
     options.argv = {QV_GAME_BINARY};
     options.cwd = folder.Path();
-    options.env = {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11"};
+    // Under a real X server SDL loads system libraries (D-Bus among them) that
+    // keep small blocks for the life of the process and are unloaded before
+    // the leak check can name them; the game's own memory is checked by the
+    // dummy-driver runs and by valgrind, so this run leaves leaks unchecked.
+    options.env = {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11",
+                   "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0"};
     ASSERT_TRUE(game.Start(options)) << game.Error();
     XWindowInfo window;
     ASSERT_TRUE(XWaitForWindow(server.Display(), "Quorvadellix", &window, 15000));
@@ -90,6 +95,6 @@ TEST(GameWindow, ShowsThePlayingFieldWithTheWhiteShipAtTheCentre)
 
     ASSERT_TRUE(game.Write("kn"));
     ASSERT_TRUE(game.WaitExit(15000));
-    EXPECT_EQ(game.ExitCode(), 0);
+    EXPECT_EQ(game.ExitCode(), 0) << game.Error();
     EXPECT_NE(game.Output().find("Good Job, Ann !"), std::string::npos);
 }
