@@ -24,6 +24,8 @@ if [ -x "$QV_ROOT/scripts/fuzz.sh" ]; then
   "$QV_ROOT/scripts/fuzz.sh" || status=1
 fi
 (cd "$QV_ROOT/build" && ctest -j "$jobs" --output-on-failure) || status=1
+echo "== Memory check (valgrind)"
+"$QV_ROOT/scripts/memcheck.sh" "$QV_ROOT/build" || status=1
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
 mkdir -p "$QV_ROOT/build-asan"
