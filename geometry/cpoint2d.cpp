@@ -42,10 +42,13 @@ void CPoint2D::Translate(double dx, double dy)
 
 void CPoint2D::Rotate(AngleType angle, CPoint2D centre)
 {
+    Rotate(std::cos(angle), std::sin(angle), centre);
+}
+
+void CPoint2D::Rotate(double cosine, double sine, CPoint2D centre)
+{
     const double x = m_x - centre.m_x;
     const double y = m_y - centre.m_y;
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
-    m_x = c * x - s * y + centre.m_x;
-    m_y = s * x + c * y + centre.m_y;
+    m_x = cosine * x - sine * y + centre.m_x;
+    m_y = sine * x + cosine * y + centre.m_y;
 }

@@ -26,6 +26,9 @@ public:
     void Translate(double dx, double dy);
     /// Rotates this point in place by angle (counter-clockwise) about centre.
     void Rotate(AngleType angle, CPoint2D centre);
+    /// The same rotation given the angle's cosine and sine, for callers that
+    /// turn many points by one angle and work the two out once.
+    void Rotate(double cosine, double sine, CPoint2D centre);
 
     CPoint2D operator+(CPoint2D p) const { return {m_x + p.m_x, m_y + p.m_y}; }
     CPoint2D operator-(CPoint2D p) const { return {m_x - p.m_x, m_y - p.m_y}; }

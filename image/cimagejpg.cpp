@@ -134,6 +134,11 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
     jpeg_create_decompress(&cinfo);
     AttachFileSource(&cinfo, &file);
     jpeg_read_header(&cinfo, TRUE);
+    // Colour pictures are decoded straight into the bitmap's blue, green,
+    // red order, which saves a pass over the picture to swap red and blue.
+    if (cinfo.out_color_space == JCS_RGB) {
+        cinfo.out_color_space = JCS_EXT_BGR;
+    }
 
     // Check the picture before libjpeg sets up its own buffers, which for a progressive file
     // hold the whole picture: a few bytes can declare a picture of many gigabytes.
@@ -203,13 +208,15 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
         }
     }
 
-    const JDIMENSION sampleBytes = cinfo.output_width * cinfo.output_components;
-    JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                 JPOOL_IMAGE, sampleBytes, 1);
+    // CMYK lines are decoded into a line of their own and converted from there.
+    JSAMPARRAY line = nullptr;
+    if (cinfo.output_components == 4) {
+        line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                          cinfo.output_width * 4, 1);
+    }
 
     // The first scanline is the top of the picture, which is the last row of the bitmap.
     const std::size_t stride = info.dwEffWidth;
-    const std::size_t copyBytes = sampleBytes < stride ? sampleBytes : stride;
     std::size_t pixelsPerRow = stride / 3;
     if (pixelsPerRow > cinfo.output_width) {
         pixelsPerRow = cinfo.output_width;
@@ -221,17 +228,18 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
             Destroy();
             return false;
         }
-        const JDIMENSION scanline = cinfo.output_scanline;
-        if (jpeg_read_scanlines(&cinfo, line, 1) != 1) {
+        BYTE* row = info.pImage + (cinfo.output_height - 1 - cinfo.output_scanline) * stride;
+        // Grey and colour lines fit the bitmap's row as they are.
+        JSAMPROW target = line != nullptr ? line[0] : row;
+        if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) {
             SetLastError("JPEG decoding delivered no scanline");
             jpeg_destroy_decompress(&cinfo);
             Destroy();
             return false;
         }
-        BYTE* row = info.pImage + (cinfo.output_height - 1 - scanline) * stride;
-        const JSAMPLE* samples = line[0];
-        if (cinfo.output_components == 4) {
+        if (line != nullptr) {
             // CMYK as libjpeg delivers it from Adobe files (inverted): k x y / 255 gives blue.
+            const JSAMPLE* samples = line[0];
             for (std::size_t x = 0; x < pixelsPerRow; ++x) {
                 const unsigned c = samples[4 * x];
                 const unsigned m = samples[4 * x + 1];
@@ -241,23 +249,9 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
                 row[3 * x + 1] = static_cast<BYTE>(k * m / 255);
                 row[3 * x + 2] = static_cast<BYTE>(k * c / 255);
             }
-        } else {
-            std::memcpy(row, samples, copyBytes);
         }
     }
     jpeg_finish_decompress(&cinfo);
-
-    if (cinfo.output_components == 3) {
-        // Red, green, blue as decoded; blue, green, red as stored.
-        for (LONG y = 0; y < head.biHeight; ++y) {
-            BYTE* pixel = info.pImage + static_cast<std::size_t>(y) * stride;
-            for (LONG x = 0; x < head.biWidth; ++x, pixel += 3) {
-                const BYTE red = pixel[0];
-                pixel[0] = pixel[2];
-                pixel[2] = red;
-            }
-        }
-    }
 
     jpeg_destroy_decompress(&cinfo);
     return true;

@@ -159,6 +159,10 @@ void CBuffer2D::RenderLine(CPoint2D p, CPoint2D q, PixelType colour)
 {
     const int x0 = p.X();
     const int y0 = p.Y();
+    if (IsInside(x0, y0) && IsInside(q.X(), q.Y())) {
+        WalkInside(x0, y0, q.X(), q.Y(), colour);
+        return;
+    }
     const std::int64_t dx = static_cast<std::int64_t>(q.X()) - x0;
     const std::int64_t dy = static_cast<std::int64_t>(q.Y()) - y0;
     const int sx = dx < 0 ? -1 : 1;
@@ -170,6 +174,36 @@ void CBuffer2D::RenderLine(CPoint2D p, CPoint2D q, PixelType colour)
     } else {
         WalkLine(y0, x0, ady, adx, sy, sx, true, colour);
     }
+}
+
+void CBuffer2D::WalkInside(int x0, int y0, int x1, int y1, PixelType colour)
+{
+    const int dx = x1 - x0;
+    const int dy = y1 - y0;
+    const int adx = dx < 0 ? -dx : dx;
+    const int ady = dy < 0 ? -dy : dy;
+    // A row up is one line earlier in the top-down storage.
+    const std::ptrdiff_t xStep = dx < 0 ? -1 : 1;
+    const std::ptrdiff_t yStep = dy < 0 ? m_width : -std::ptrdiff_t{m_width};
+    const bool xMajor = adx >= ady;
+    const int majorLength = xMajor ? adx : ady;
+    const int minorLength = xMajor ? ady : adx;
+    const std::ptrdiff_t majorStep = xMajor ? xStep : yStep;
+    const std::ptrdiff_t minorStep = xMajor ? yStep : xStep;
+
+    PixelType* pixel = m_pixels + Index(x0, y0);
+    int error = 2 * minorLength - majorLength;
+    for (int step = 0; step < majorLength; ++step) {
+        *pixel = colour;
+        if (error > 0) {
+            error += 2 * (minorLength - majorLength);
+            pixel += minorStep;
+        } else {
+            error += 2 * minorLength;
+        }
+        pixel += majorStep;
+    }
+    *pixel = colour;
 }
 
 void CBuffer2D::WalkLine(int major0, int minor0, std::int64_t majorLength, std::int64_t minorLength,

@@ -131,6 +131,10 @@ private:
     /// false, leaving the buffer as it was, when there is no memory.
     bool Allocate(int width, int height, bool wrapAround);
 
+    /// The Bresenham walk of RenderLine for a line whose end points both lie
+    /// inside: then every pixel does, and they are stored without checks.
+    void WalkInside(int x0, int y0, int x1, int y1, PixelType colour);
+
     /// The Bresenham walk of RenderLine along its major axis (x, or y when
     /// yMajor is set), from (major0, minor0) over majorLength steps.
     void WalkLine(int major0, int minor0, std::int64_t majorLength, std::int64_t minorLength,

@@ -1,0 +1,43 @@
+#ifndef QV_BENCH_RATIOREPORTER_H
+#define QV_BENCH_RATIOREPORTER_H
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+// Remembers the CPU time per iteration of every benchmark for the summary
+// (CPU time, because the machine may be busy with other work).
+class CRatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean") {
+                m_times[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            }
+        }
+    }
+
+    /// Prints measured's time as a multiple of baseline's, naming the
+    /// baseline as baselineName, followed by goal.
+    void PrintRatio(const char* what, const std::string& measured, const std::string& baseline,
+                    const char* baselineName, const char* goal) const
+    {
+        const auto m = m_times.find(measured);
+        const auto b = m_times.find(baseline);
+        if (m == m_times.end() || b == m_times.end() || b->second <= 0.0) {
+            return;
+        }
+        std::printf("%-32s %6.2f x %s%s\n", what, m->second / b->second, baselineName, goal);
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+#endif
