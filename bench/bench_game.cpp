@@ -74,7 +74,7 @@ void BM_PlayLoopPass(benchmark::State& state)
 {
     PlayWorld& world = World();
     world.StartGame();
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         world.field->Update(CMD_NONE);
         if (world.field->IsOver()) {
             world.StartGame(); // keep ten asteroids and the ship on view
@@ -86,7 +86,7 @@ BENCHMARK(BM_PlayLoopPass)->MinTime(1.0);
 void BM_BarePass(benchmark::State& state)
 {
     CScreen& screen = *World().screen;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         screen.DrawBackground();
         screen.Refresh();
     }
@@ -97,7 +97,7 @@ void BM_FrameMemcpy(benchmark::State& state)
 {
     std::vector<PixelType> source(WIDTH * HEIGHT, 0x123456);
     std::vector<PixelType> target(WIDTH * HEIGHT);
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         std::memcpy(target.data(), source.data(), source.size() * sizeof(PixelType));
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
@@ -112,7 +112,7 @@ const std::string& LargePicture()
         JpegFixtureOptions options;
         options.width = 1024;
         options.height = 768;
-        const std::string file = directory.File("large.jpg");
+        std::string file = directory.File("large.jpg");
         WriteBytes(file, MakeJpeg(options));
         return file;
     }();
@@ -122,7 +122,7 @@ const std::string& LargePicture()
 void BM_LoadPicture(benchmark::State& state)
 {
     const std::string& path = LargePicture();
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         const CImageRecord image(path.c_str(), IMAGE_FORMAT_UNKNOWN);
         if (!image.IsValid()) {
             state.SkipWithError("the picture did not load");
@@ -137,7 +137,7 @@ BENCHMARK(BM_LoadPicture);
 void BM_LoadPictureLibjpeg(benchmark::State& state)
 {
     const std::string& path = LargePicture();
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         std::FILE* file = std::fopen(path.c_str(), "rb");
         jpeg_decompress_struct decoder;
         jpeg_error_mgr errors;

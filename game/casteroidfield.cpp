@@ -7,9 +7,12 @@
 
 namespace {
 
+// The middle pixel, halves rounded down as whole numbers.
 CPoint2D ScreenCentre(const CScreen& screen)
 {
-    return {static_cast<double>(screen.Width() / 2), static_cast<double>(screen.Height() / 2)};
+    const int halfWidth = screen.Width() / 2;
+    const int halfHeight = screen.Height() / 2;
+    return {static_cast<double>(halfWidth), static_cast<double>(halfHeight)};
 }
 
 } // namespace

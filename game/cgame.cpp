@@ -4,6 +4,7 @@
 #include "game/commands.h"
 #include "game/cplayer.h"
 
+#include <cmath>
 #include <iostream>
 
 void CGame::Play(CPlayer& player, CAsteroidField& field)
@@ -80,5 +81,6 @@ void CGame::TogglePause()
 
 int CGame::Score() const
 {
-    return static_cast<int>(Elapsed() + 0.5) * 100;
+    // The game clock never runs backwards, so this rounds halves up.
+    return static_cast<int>(std::floor(Elapsed() + 0.5)) * 100;
 }
