@@ -11,7 +11,7 @@
 //
 // Run: SDL_VIDEODRIVER=dummy ./build/bench/bench_game
 
-#include "bench/ratioreporter.h"
+#include "bench/benchsupport.h"
 #include "game/casteroidfield.h"
 #include "game/commands.h"
 #include "image/cimagerecord.h"
@@ -95,13 +95,7 @@ BENCHMARK(BM_BarePass)->MinTime(1.0);
 
 void BM_FrameMemcpy(benchmark::State& state)
 {
-    std::vector<PixelType> source(WIDTH * HEIGHT, 0x123456);
-    std::vector<PixelType> target(WIDTH * HEIGHT);
-    while (state.KeepRunning()) {
-        std::memcpy(target.data(), source.data(), source.size() * sizeof(PixelType));
-        benchmark::DoNotOptimize(target.data());
-        benchmark::ClobberMemory();
-    }
+    BenchmarkFrameMemcpy(state, static_cast<std::size_t>(WIDTH) * HEIGHT);
 }
 BENCHMARK(BM_FrameMemcpy);
 

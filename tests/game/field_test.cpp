@@ -4,6 +4,7 @@
 #include "image/cimagerecord.h"
 #include "render/cscreen.h"
 #include "support/fakeclock.h"
+#include "support/pixels.h"
 #include "util/randomint.h"
 
 #include <gtest/gtest.h>
@@ -49,16 +50,7 @@ protected:
         m_screen.SetBackground(*m_background);
     }
 
-    int CountPixels(PixelType colour) const
-    {
-        int count = 0;
-        for (int row = 0; row < HEIGHT; ++row) {
-            for (int col = 0; col < WIDTH; ++col) {
-                count += m_screen.GetPixel(col, row) == colour ? 1 : 0;
-            }
-        }
-        return count;
-    }
+    int CountPixels(PixelType colour) const { return ::CountPixels(m_screen, colour); }
 
     FakeClock m_clock;
     std::unique_ptr<CImageRecord> m_background;

@@ -4,6 +4,8 @@
 #include "geometry/cshape2d.h"
 #include "render/cbuffer2d.h"
 
+#include "support/pixels.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -12,22 +14,6 @@
 #include <utility>
 
 namespace {
-
-using PixelSet = std::set<std::pair<int, int>>;
-
-// The pixels of a buffer that hold something other than NO_COLOUR.
-PixelSet Painted(const CBuffer2D& buffer)
-{
-    PixelSet painted;
-    for (int row = 0; row < buffer.Height(); ++row) {
-        for (int col = 0; col < buffer.Width(); ++col) {
-            if (buffer.GetPixel(col, row) != NO_COLOUR) {
-                painted.insert({col, row});
-            }
-        }
-    }
-    return painted;
-}
 
 void ExpectPoint(CPoint2D p, double x, double y)
 {

@@ -4,6 +4,7 @@
 #include "pieces/cship.h"
 #include "render/cscreen.h"
 #include "support/fakeclock.h"
+#include "support/pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,6 @@ void ExpectNear(CPoint2D actual, double x, double y, double tolerance = 0.01)
 {
     EXPECT_NEAR(actual.Xd(), x, tolerance);
     EXPECT_NEAR(actual.Yd(), y, tolerance);
-}
-
-int CountPixels(const CBuffer2D& buffer, PixelType colour)
-{
-    int count = 0;
-    for (int row = 0; row < buffer.Height(); ++row) {
-        for (int col = 0; col < buffer.Width(); ++col) {
-            count += buffer.GetPixel(col, row) == colour ? 1 : 0;
-        }
-    }
-    return count;
 }
 
 } // namespace

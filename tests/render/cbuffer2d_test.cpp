@@ -1,6 +1,8 @@
 #include "image/cimagerecord.h"
 #include "render/cbuffer2d.h"
 
+#include "support/pixels.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,21 +13,6 @@
 #include <utility>
 
 namespace {
-
-using PixelSet = std::set<std::pair<int, int>>;
-
-PixelSet Painted(const CBuffer2D& buffer)
-{
-    PixelSet painted;
-    for (int row = 0; row < buffer.Height(); ++row) {
-        for (int col = 0; col < buffer.Width(); ++col) {
-            if (buffer.GetPixel(col, row) != NO_COLOUR) {
-                painted.insert({col, row});
-            }
-        }
-    }
-    return painted;
-}
 
 PixelSet LinePixels(CPoint2D p, CPoint2D q, int width = 16, int height = 16, bool wrap = false)
 {

@@ -7,7 +7,9 @@
 #include "render/cscreen.h"
 #include "render/framewindow_detail.h"
 
+#include "support/pixels.h"
 #include <SDL.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,22 +17,6 @@
 #include <utility>
 
 namespace {
-
-using PixelSet = std::set<std::pair<int, int>>;
-
-// Every pixel that differs from the background colour.
-PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background)
-{
-    PixelSet found;
-    for (int row = 0; row < buffer.Height(); ++row) {
-        for (int col = 0; col < buffer.Width(); ++col) {
-            if (buffer.GetPixel(col, row) != background) {
-                found.insert({col, row});
-            }
-        }
-    }
-    return found;
-}
 
 bool AllPixels(const CBuffer2D& buffer, PixelType colour)
 {

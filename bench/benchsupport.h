@@ -1,9 +1,11 @@
-#ifndef QV_BENCH_RATIOREPORTER_H
-#define QV_BENCH_RATIOREPORTER_H
+#ifndef QV_BENCH_BENCHSUPPORT_H
+#define QV_BENCH_BENCHSUPPORT_H
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,5 +41,21 @@ public:
 private:
     std::map<std::string, double> m_times;
 };
+
+/// The baseline of the frame benchmarks: a plain memcpy of a frame of
+/// pixelCount 32-bit pixels, bytes processed counted.
+inline void BenchmarkFrameMemcpy(benchmark::State& state, std::size_t pixelCount)
+{
+    const std::vector<std::int32_t> source(pixelCount, 0x123456);
+    std::vector<std::int32_t> target(pixelCount);
+    const std::size_t bytes = pixelCount * sizeof(std::int32_t);
+    while (state.KeepRunning()) {
+        std::memcpy(target.data(), source.data(), bytes);
+        benchmark::DoNotOptimize(target.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(bytes));
+}
 
 #endif
