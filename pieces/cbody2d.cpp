@@ -52,8 +52,10 @@ CPoint2D CBody2D::Position() const
     const double lost = t * a;
     const double c = std::cos(m_velocity.Direction());
     const double s = std::sin(m_velocity.Direction());
-    const double dx = (m_velocity.X() - c * 0.5 * lost) * t;
-    const double dy = (m_velocity.Y() - s * 0.5 * lost) * t - fall;
+    // m * c and m * s are the velocity's X() and Y(), without working out
+    // the cosine and sine a second time.
+    const double dx = (m * c - c * 0.5 * lost) * t;
+    const double dy = (m * s - s * 0.5 * lost) * t - fall;
     return {m_start.Xd() + dx, m_start.Yd() + dy};
 }
 
@@ -64,8 +66,8 @@ void CBody2D::Components(double& vx, double& vy) const
     const double lost = m_deceleration * t < m ? m_deceleration * t : m;
     const double c = std::cos(m_velocity.Direction());
     const double s = std::sin(m_velocity.Direction());
-    vx = m_velocity.X() - c * lost;
-    vy = m_velocity.Y() - s * lost - t * m_gravity;
+    vx = m * c - c * lost;
+    vy = m * s - s * lost - t * m_gravity;
 }
 
 double CBody2D::Speed() const
