@@ -4,75 +4,38 @@
 
 #include <gtest/gtest.h>
 
-TEST(GameClock, StopwatchMeasuresGameClockSecondsExactly)
-{
-    FakeClock clock(5000);
-    CTimer timer;
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 0.0);
-    clock.Advance(1250);
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 1.25);
-    timer.Reset();
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 0.0);
-    clock.Advance(3001);
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 3.001);
-}
-
 TEST(GameClock, PauseFreezesEveryStopwatchAndResumeContinuesFromThere)
 {
-    FakeClock clock;
+    FakeClock clock(5000);
     CTimer first;
     clock.Advance(2000);
     CTimer second;
     clock.Advance(500);
+    EXPECT_DOUBLE_EQ(first.Elapsed(), 2.5);
 
+    CTimer::Resume(); // not paused: nothing happens
     CTimer::Pause();
     EXPECT_TRUE(CTimer::IsPaused());
-    const double frozenNow = CTimer::Now();
-    clock.Advance(7000);
+    clock.Advance(400);
+    CTimer::Pause(); // a second pause must not move the pause's start
+    clock.Advance(6600);
     EXPECT_DOUBLE_EQ(first.Elapsed(), 2.5);
     EXPECT_DOUBLE_EQ(second.Elapsed(), 0.5);
-    EXPECT_DOUBLE_EQ(CTimer::Now(), frozenNow);
+    CTimer startedWhilePaused;
+    EXPECT_DOUBLE_EQ(startedWhilePaused.Elapsed(), 0.0);
 
     CTimer::Resume();
     EXPECT_FALSE(CTimer::IsPaused());
-    EXPECT_DOUBLE_EQ(first.Elapsed(), 2.5);
     clock.Advance(1000);
+    // The whole pause is left out, and time goes on from where it stood.
     EXPECT_DOUBLE_EQ(first.Elapsed(), 3.5);
     EXPECT_DOUBLE_EQ(second.Elapsed(), 1.5);
+    EXPECT_NEAR(startedWhilePaused.Elapsed(), 1.0, 1e-9);
+    first.Reset();
+    EXPECT_DOUBLE_EQ(first.Elapsed(), 0.0);
 }
 
-TEST(GameClock, SecondPauseAndStrayResumeChangeNothing)
-{
-    FakeClock clock;
-    CTimer timer;
-    CTimer::Resume(); // not paused: nothing happens
-    clock.Advance(1000);
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 1.0);
-
-    CTimer::Pause();
-    clock.Advance(400);
-    CTimer::Pause(); // must not move the pause start
-    clock.Advance(600);
-    CTimer::Resume();
-    // The whole pause (1000 ms) is left out, not only its second part.
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 1.0);
-    clock.Advance(250);
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 1.25);
-}
-
-TEST(GameClock, StopwatchStartedWhilePausedReadsZeroUntilResumed)
-{
-    FakeClock clock;
-    CTimer::Pause();
-    CTimer timer;
-    clock.Advance(3000);
-    EXPECT_DOUBLE_EQ(timer.Elapsed(), 0.0);
-    CTimer::Resume();
-    clock.Advance(100);
-    EXPECT_NEAR(timer.Elapsed(), 0.1, 1e-9);
-}
-
-TEST(GameClock, BusyWaitOnPausedClockDoesNotEnd)
+TEST(GameClock, BusyWaitOnPausedClockEndsOnlyAfterResume)
 {
     FakeClock clock;
     clock.SetAdvancePerRead(10);
@@ -85,47 +48,38 @@ TEST(GameClock, BusyWaitOnPausedClockDoesNotEnd)
     EXPECT_EQ(spins, 10000);
     CTimer::Resume();
     while (timer.Elapsed() <= 3.0) {
-        ++spins;
     }
     EXPECT_GT(timer.Elapsed(), 3.0);
 }
 
-TEST(GameClock, ProcessClockIsRealWallClockByDefault)
+TEST(GameClock, RealProcessClockStartsAtZeroAndNeverRunsBackwards)
 {
-    // The real clock starts at zero at program start and never runs backwards.
     const long first = ProcessClock();
-    const long second = ProcessClock();
     EXPECT_GE(first, 0);
-    EXPECT_GE(second, first);
+    EXPECT_LT(first, 60000);
+    EXPECT_GE(ProcessClock(), first);
 }
 
-TEST(Countdown, DeadlineTruncatesToWholeMillisecondsAndIgnoresPause)
+TEST(Countdown, DeadlineInWholeMillisecondsIgnoringPause)
 {
     FakeClock clock(1000);
-    CCountdown halfMs(0.0005);
-    EXPECT_TRUE(halfMs.IsDone()); // deadline equals the current reading
+    EXPECT_TRUE(CCountdown(0.0005).IsDone()); // truncated to the current reading
 
     CCountdown twoSeconds(2.0);
     CTimer::Pause();
     clock.Advance(1999);
     EXPECT_FALSE(twoSeconds.IsDone());
     clock.Advance(1);
-    EXPECT_TRUE(twoSeconds.IsDone()); // a paused game clock does not delay it
+    EXPECT_TRUE(twoSeconds.IsDone());
     CTimer::Resume();
-
     twoSeconds.Restart();
     EXPECT_FALSE(twoSeconds.IsDone());
-    clock.Advance(2000);
-    EXPECT_TRUE(twoSeconds.IsDone());
-}
 
-TEST(Countdown, WaitSpinsUntilTheProcessClockHasPassed)
-{
-    FakeClock clock(0);
     clock.SetAdvancePerRead(1);
+    const long start = clock.Now();
     Wait(1.5);
-    EXPECT_GE(clock.Now(), 1500);
-    EXPECT_LE(clock.Now(), 1502);
+    EXPECT_GE(clock.Now() - start, 1500);
+    EXPECT_LE(clock.Now() - start, 1503);
 }
 
 TEST(CountdownDeathTest, NonPositiveLengthStops)
