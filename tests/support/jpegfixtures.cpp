@@ -3,7 +3,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -11,52 +10,62 @@
 
 namespace {
 
-/// A small linear congruential generator: the same bytes on every run and machine.
-class FixtureRandom
+/// A linear congruential generator: the same bytes on every run and machine.
+unsigned NextRandom(unsigned& state)
 {
-public:
-    explicit FixtureRandom(unsigned seed) : m_state(seed * 2654435761U + 1U) {}
-    unsigned Next()
-    {
-        m_state = m_state * 1664525U + 1013904223U;
-        return m_state >> 8;
-    }
-
-private:
-    unsigned m_state;
-};
+    state = state * 1664525U + 1013904223U;
+    return state >> 8;
+}
 
 struct FixtureErrorManager
 {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
 };
 
 void FixtureErrorExit(j_common_ptr cinfo)
 {
-    auto* manager = reinterpret_cast<FixtureErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
+    std::longjmp(reinterpret_cast<FixtureErrorManager*>(cinfo->err)->jump, 1);
 }
 
 void SilentMessage(j_common_ptr /*cinfo*/, int /*level*/) {}
 
 int ComponentsOf(JpegKind kind)
 {
-    switch (kind) {
-    case JpegKind::GREY:
-        return 1;
-    case JpegKind::CMYK_ADOBE:
-        return 4;
-    default:
-        return 3;
-    }
+    return kind == JpegKind::GREY ? 1 : (kind == JpegKind::CMYK_ADOBE ? 4 : 3);
 }
 
-/// Compresses samples (rows top first) into a JPEG in memory; empty on failure.
-ByteVector Compress(const JpegFixtureOptions& options, const ByteVector& samples)
+/// Rows top first, components per pixel as the kind has them (RGB, grey or inverted CMYK).
+ByteVector FixtureSamples(const JpegFixtureOptions& options)
 {
+    const int components = ComponentsOf(options.kind);
+    ByteVector samples(static_cast<std::size_t>(options.width) * options.height * components);
+    unsigned state = static_cast<unsigned>(options.width * 31 + options.height) * 2654435761U + 1U;
+    const int w = options.width > 1 ? options.width - 1 : 1;
+    const int h = options.height > 1 ? options.height - 1 : 1;
+    std::size_t i = 0;
+    for (int y = 0; y < options.height; ++y) {
+        for (int x = 0; x < options.width; ++x) {
+            const int across = x * 255 / w;
+            const int down = y * 255 / h;
+            const int checker = ((x / 24 + y / 24) % 2) * 120;
+            const int noise = static_cast<int>(NextRandom(state) % 24);
+            const int values[4] = {across, down, (checker + noise + across / 4) % 256,
+                                   (255 - down / 2 + noise) % 256};
+            for (int c = 0; c < components; ++c) {
+                samples[i++] =
+                    static_cast<unsigned char>(components == 1 ? (across + down) / 2 : values[c]);
+            }
+        }
+    }
+    return samples;
+}
+
+} // namespace
+
+ByteVector MakeJpeg(const JpegFixtureOptions& options)
+{
+    const ByteVector samples = FixtureSamples(options);
     jpeg_compress_struct cinfo;
     FixtureErrorManager errors;
     cinfo.err = jpeg_std_error(&errors.pub);
@@ -70,14 +79,13 @@ ByteVector Compress(const JpegFixtureOptions& options, const ByteVector& samples
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &output, &outputSize);
-
     const int components = ComponentsOf(options.kind);
     cinfo.image_width = static_cast<JDIMENSION>(options.width);
     cinfo.image_height = static_cast<JDIMENSION>(options.height);
     cinfo.input_components = components;
     cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : (components == 4 ? JCS_CMYK : JCS_RGB);
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, options.quality, TRUE);
+    jpeg_set_quality(&cinfo, 90, TRUE);
     if (options.progressive) {
         jpeg_simple_progression(&cinfo);
     }
@@ -85,7 +93,6 @@ ByteVector Compress(const JpegFixtureOptions& options, const ByteVector& samples
     cinfo.density_unit = static_cast<UINT8>(options.densityUnit);
     cinfo.X_density = static_cast<UINT16>(options.xDensity);
     cinfo.Y_density = static_cast<UINT16>(options.yDensity);
-
     jpeg_start_compress(&cinfo, TRUE);
     const std::size_t rowBytes = static_cast<std::size_t>(options.width) * components;
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -100,40 +107,6 @@ ByteVector Compress(const JpegFixtureOptions& options, const ByteVector& samples
     return result;
 }
 
-} // namespace
-
-ByteVector FixtureSamples(const JpegFixtureOptions& options)
-{
-    const int components = ComponentsOf(options.kind);
-    ByteVector samples(static_cast<std::size_t>(options.width) * options.height * components);
-    FixtureRandom random(static_cast<unsigned>(options.width * 31 + options.height));
-    const int w = options.width > 1 ? options.width - 1 : 1;
-    const int h = options.height > 1 ? options.height - 1 : 1;
-    std::size_t i = 0;
-    for (int y = 0; y < options.height; ++y) {
-        for (int x = 0; x < options.width; ++x) {
-            // Gradients across and down, a checkerboard of hard edges, and a little noise,
-            // so that every row and column of the decoded picture differs.
-            const int across = x * 255 / w;
-            const int down = y * 255 / h;
-            const int checker = ((x / 24 + y / 24) % 2) * 120;
-            const int noise = static_cast<int>(random.Next() % 24);
-            const int values[4] = {across, down, (checker + noise + across / 4) % 256,
-                                   (255 - down / 2 + noise) % 256};
-            for (int c = 0; c < components; ++c) {
-                samples[i++] =
-                    static_cast<unsigned char>(components == 1 ? (across + down) / 2 : values[c]);
-            }
-        }
-    }
-    return samples;
-}
-
-ByteVector MakeJpeg(const JpegFixtureOptions& options)
-{
-    return Compress(options, FixtureSamples(options));
-}
-
 ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive, JpegKind kind)
 {
     JpegFixtureOptions options;
@@ -142,8 +115,7 @@ ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive, JpegKi
     options.height = 16;
     options.progressive = progressive;
     ByteVector data = MakeJpeg(options);
-    // Patch the frame header (SOF0 or SOF2): marker, length (2), precision (1), height (2),
-    // width (2).
+    // Patch the frame header (SOF0 or SOF2): marker, length (2), precision, height, width.
     for (std::size_t i = 2; i + 8 < data.size(); ++i) {
         if (data[i] == 0xFF && (data[i + 1] == 0xC0 || data[i + 1] == 0xC2)) {
             data[i + 5] = static_cast<unsigned char>(height >> 8);
@@ -158,10 +130,10 @@ ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive, JpegKi
 
 ByteVector RandomBytes(std::size_t count, unsigned seed)
 {
-    FixtureRandom random(seed);
+    unsigned state = seed * 2654435761U + 1U;
     ByteVector bytes(count);
     for (auto& byte : bytes) {
-        byte = static_cast<unsigned char>(random.Next() & 0xFF);
+        byte = static_cast<unsigned char>(NextRandom(state) & 0xFF);
     }
     return bytes;
 }
@@ -176,9 +148,7 @@ ReferenceDecode DecodeWithLibjpeg(const ByteVector& data)
     errors.pub.emit_message = SilentMessage;
     if (setjmp(errors.jump) != 0) {
         jpeg_destroy_decompress(&cinfo);
-        result = ReferenceDecode{};
-        result.message = errors.message;
-        return result;
+        return ReferenceDecode{};
     }
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
@@ -212,36 +182,24 @@ bool WriteBytes(const std::string& path, const ByteVector& bytes)
 
 int WriteImageSeedCorpus(const std::string& directory)
 {
-    struct Seed
-    {
-        const char* name;
-        ByteVector bytes;
+    const auto variant = [](JpegKind kind, int width, bool progressive, int restartRows) {
+        JpegFixtureOptions options;
+        options.width = width;
+        options.height = 23;
+        options.kind = kind;
+        options.progressive = progressive;
+        options.restartRows = restartRows;
+        options.densityUnit = restartRows != 0 ? 2 : 1;
+        return MakeJpeg(options);
     };
-    JpegFixtureOptions small;
-    small.width = 37;
-    small.height = 23;
-    JpegFixtureOptions grey = small;
-    grey.kind = JpegKind::GREY;
-    JpegFixtureOptions cmyk = small;
-    cmyk.kind = JpegKind::CMYK_ADOBE;
-    JpegFixtureOptions progressive = small;
-    progressive.progressive = true;
-    JpegFixtureOptions restarts = small;
-    restarts.restartRows = 1;
-    restarts.densityUnit = 2;
-    restarts.xDensity = 28;
-    restarts.yDensity = 40;
-    JpegFixtureOptions narrow = small;
-    narrow.width = 3;
-
-    const ByteVector colour = MakeJpeg(small);
-    const Seed seeds[] = {
+    const ByteVector colour = variant(JpegKind::COLOUR, 37, false, 0);
+    const std::pair<const char*, ByteVector> seeds[] = {
         {"colour.jpg", colour},
-        {"grey.jpg", MakeJpeg(grey)},
-        {"cmyk.jpg", MakeJpeg(cmyk)},
-        {"progressive.jpg", MakeJpeg(progressive)},
-        {"restarts.jpg", MakeJpeg(restarts)},
-        {"narrow.jpg", MakeJpeg(narrow)},
+        {"grey.jpg", variant(JpegKind::GREY, 37, false, 0)},
+        {"cmyk.jpg", variant(JpegKind::CMYK_ADOBE, 37, false, 0)},
+        {"progressive.jpg", variant(JpegKind::COLOUR, 37, true, 0)},
+        {"restarts.jpg", variant(JpegKind::COLOUR, 37, false, 1)},
+        {"narrow.jpg", variant(JpegKind::COLOUR, 3, false, 0)},
         {"truncated.jpg", ByteVector(colour.begin(), colour.begin() + colour.size() / 2)},
         {"huge.jpg", MakeJpegDeclaringSize(65000, 65000)},
         {"bmp.bin", ByteVector{'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0}},
@@ -250,24 +208,19 @@ int WriteImageSeedCorpus(const std::string& directory)
         {"wmf.bin", ByteVector{0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0}},
         {"random.bin", RandomBytes(300, 7)},
     };
-    int written = 0;
-    for (const Seed& seed : seeds) {
-        if (seed.bytes.empty() || !WriteBytes(directory + "/" + seed.name, seed.bytes)) {
+    for (const auto& [name, bytes] : seeds) {
+        if (bytes.empty() || !WriteBytes(directory + "/" + name, bytes)) {
             return -1;
         }
-        ++written;
     }
-    return written;
+    return static_cast<int>(std::size(seeds));
 }
 
 FixtureDirectory::FixtureDirectory()
 {
     std::error_code error;
-    std::string base = std::filesystem::temp_directory_path(error).string();
-    if (error || base.empty()) {
-        base = "/tmp";
-    }
-    std::string pattern = base + "/qv-image-XXXXXX";
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    std::string pattern = (error ? std::string("/tmp") : base.string()) + "/qv-image-XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) {
         m_path = pattern;
     }
@@ -275,8 +228,8 @@ FixtureDirectory::FixtureDirectory()
 
 FixtureDirectory::~FixtureDirectory()
 {
+    std::error_code error;
     if (!m_path.empty()) {
-        std::error_code error;
         std::filesystem::remove_all(m_path, error);
     }
 }

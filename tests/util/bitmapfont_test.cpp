@@ -20,43 +20,26 @@ Glyph GlyphOf(char c)
 
 } // namespace
 
-TEST(BitmapFont, EveryPrintableGlyphIsDrawnInsideItsCellAndDistinct)
+TEST(BitmapFont, PrintableGlyphsAreDistinctAndInsideTheirCells)
 {
-    const std::uint8_t cellMask = (1U << FONT_GLYPH_WIDTH) - 1;
+    const unsigned outside = ~((1U << FONT_GLYPH_WIDTH) - 1);
     std::set<Glyph> seen;
-    for (int code = 32; code <= 126; ++code) {
-        const char c = static_cast<char>(code);
+    for (char c = ' '; c <= '~'; ++c) {
         const Glyph glyph = GlyphOf(c);
         bool lit = false;
         for (std::uint8_t bits : glyph) {
-            EXPECT_EQ(bits & ~cellMask, 0) << "glyph '" << c << "' spills out of its cell";
+            EXPECT_EQ(bits & outside, 0U) << c;
             lit = lit || bits != 0;
         }
-        EXPECT_EQ(lit, c != ' ') << "glyph '" << c << "'";
-        // No two characters may look the same, or text could not be read back.
-        EXPECT_TRUE(seen.insert(glyph).second) << "glyph '" << c << "' duplicates another";
+        EXPECT_EQ(lit, c != ' ') << c;
+        EXPECT_TRUE(seen.insert(glyph).second) << c << " looks like another character";
     }
-}
-
-TEST(BitmapFont, KnownRowsAndBlankGlyphsOutsideTheRange)
-{
-    // 'A': a rounded top (.###.) and its crossbar (#####) on the fourth row.
+    // 'A': a rounded top (.###.), the crossbar on the fourth row; 'L': a full foot.
     EXPECT_EQ(FontGlyphRow('A', 0), 0x0E);
     EXPECT_EQ(FontGlyphRow('A', 3), 0x1F);
-    EXPECT_EQ(FontGlyphRow('A', 6), 0x11);
-    // 'L': a left stem (#....) and a full foot.
-    EXPECT_EQ(FontGlyphRow('L', 0), 0x10);
     EXPECT_EQ(FontGlyphRow('L', 6), 0x1F);
-    // '|' is a centred stem on every row.
-    for (int row = 0; row < FONT_GLYPH_HEIGHT; ++row) {
-        EXPECT_EQ(FontGlyphRow('|', row), 0x04);
-    }
-    EXPECT_NE(GlyphOf('O'), GlyphOf('0'));
-    EXPECT_NE(GlyphOf('l'), GlyphOf('1'));
-    EXPECT_NE(GlyphOf('I'), GlyphOf('l'));
-
-    for (char c : {'\0', '\n', '\x1f', '\x7f', static_cast<char>(0xC3)}) {
-        EXPECT_EQ(GlyphOf(c), Glyph{}) << static_cast<int>(static_cast<unsigned char>(c));
+    for (char c : {'\0', '\n', '\x7f', static_cast<char>(0xC3)}) {
+        EXPECT_EQ(GlyphOf(c), Glyph{}) << static_cast<int>(c);
     }
     EXPECT_EQ(FontGlyphRow('A', -1), 0);
     EXPECT_EQ(FontGlyphRow('A', FONT_GLYPH_HEIGHT), 0);
