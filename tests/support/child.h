@@ -8,37 +8,29 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <vector>
 
 /// Where a child's standard input comes from.
 enum class ChildInput
 {
     Pipe, ///< a pipe the test writes to and may close (end of input)
-    Pty,  ///< a pseudo-terminal, which becomes the child's controlling terminal
+    Pty,  ///< a pseudo-terminal, the child's controlling terminal and output
     Null, ///< /dev/null
 };
 
 struct ChildOptions
 {
-    /// Program and arguments for Start(); argv[0] is the program's path.
-    std::vector<std::string> argv;
-    /// "NAME=VALUE" entries added to (or replacing in) the environment.
-    std::vector<std::string> env;
-    /// Start from an empty environment instead of the test's own.
-    bool clearEnv = false;
-    /// Working directory; empty keeps the test's.
-    std::string cwd;
+    std::vector<std::string> argv; ///< for Start(); argv[0] is the program's path
+    std::vector<std::string> env;  ///< "NAME=VALUE" entries added or replaced
+    std::string cwd;               ///< working directory; empty keeps the test's
     ChildInput input = ChildInput::Pipe;
-    /// With ChildInput::Pty: standard output goes to the terminal too (as in
-    /// real use); false sends it to a pipe of its own, byte for byte.
-    bool stdoutOnPty = true;
 };
 
-/// A child process for end-to-end tests: a program started with given
-/// arguments, environment and working directory (or a function run in a
-/// forked copy of the test), its input on a pipe or a pseudo-terminal, its
-/// standard output and standard error collected separately. Every wait has a
-/// timeout; a child still running when the object dies is killed.
+/// A child process for end-to-end tests: a program (or a function run in a
+/// forked copy of the test) with its input on a pipe or a pseudo-terminal and
+/// its standard output and standard error collected separately. Every wait
+/// has a timeout; a child still running when the object dies is killed.
 class ChildProcess
 {
 public:
@@ -47,55 +39,41 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    /// Forks and executes options.argv. False when the program could not be
-    /// started (Error() then says why).
+    /// Forks and executes options.argv (not empty). A program that cannot be executed
+    /// ends with exit code 127 and says why on its standard error.
     bool Start(const ChildOptions& options);
-    /// Forks and runs body in the child; the child ends with _exit(body()),
-    /// unless body ends the process itself (exit, abort, a signal). Standard
-    /// output is flushed first. options.argv is ignored.
+    /// Forks and runs body in the child, which ends with _exit(body()) after
+    /// flushing its output unless body ends the process itself.
     bool StartFunction(const std::function<int()>& body, const ChildOptions& options);
-
-    pid_t Pid() const { return m_pid; }
 
     /// Writes bytes to the child's input (the pipe or the terminal).
     bool Write(std::string_view bytes);
-    /// Closes the input pipe: the child reads the end of its input. With a
-    /// pseudo-terminal this sends the terminal's end-of-file character.
+    /// Closes the input pipe, or types the terminal's end-of-file character.
     void CloseInput();
-    /// Sends a signal to the child.
     bool Signal(int sig) const;
 
-    /// Collects output until text appears in Output() (or, with fromError,
-    /// in Error()); false after timeoutMs without it.
-    bool WaitForOutput(std::string_view text, int timeoutMs, bool fromError = false);
-    /// Collects output for about ms milliseconds.
-    void CollectFor(int ms);
+    /// Collects output until text appears in Output(); false after timeoutMs.
+    bool WaitForOutput(std::string_view text, int timeoutMs);
     /// Waits for the child to end, collecting output; false after timeoutMs.
     bool WaitExit(int timeoutMs);
 
     bool Running() const { return m_pid > 0 && !m_ended; }
-    /// After WaitExit: ended by exit (ExitCode) or by a signal (TermSignal).
-    bool Exited() const;
-    int ExitCode() const;
-    bool Signalled() const;
-    int TermSignal() const;
+    bool Exited() const { return m_ended && WIFEXITED(m_status); }
+    int ExitCode() const { return Exited() ? WEXITSTATUS(m_status) : -1; }
+    bool Signalled() const { return m_ended && WIFSIGNALED(m_status); }
+    int TermSignal() const { return Signalled() ? WTERMSIG(m_status) : 0; }
 
-    /// Standard output as collected (with a pseudo-terminal: what the
-    /// terminal showed, with its line-end translation).
+    /// Standard output as collected (on a terminal with its CR LF line ends).
     const std::string& Output() const { return m_output; }
-    /// Standard error as collected.
     const std::string& Error() const { return m_error; }
-    void ClearOutput() { m_output.clear(); }
-
-    /// The pseudo-terminal, with ChildInput::Pty; nullptr otherwise.
+    /// The pseudo-terminal with ChildInput::Pty, else nullptr.
     PseudoTerminal* Terminal() { return m_pty.get(); }
 
 private:
     bool Launch(const ChildOptions& options, const std::function<void()>& run);
-    // Reads what is waiting for up to timeoutMs; false when nothing is left
-    // open to read.
+    // Reads what is waiting for up to timeoutMs; false when nothing is open.
     bool Pump(int timeoutMs);
-    void ReapIfEnded(bool block);
+    void Reap(bool block);
 
     pid_t m_pid = -1;
     bool m_ended = false;
@@ -107,5 +85,23 @@ private:
     std::string m_output;
     std::string m_error;
 };
+
+/// What a console run in a child process showed.
+struct ConsoleRun
+{
+    bool finished = false; ///< the child ended by itself with exit code 0
+    std::string output;    ///< its standard output, byte for byte
+    std::string report;    ///< what the body wrote to standard error
+};
+
+/// Runs body in a forked child and types keys to it. On a pipe the input is
+/// closed after the keys, so the child then reads its end; on a
+/// pseudo-terminal the keys come once the terminal layer is in game mode and
+/// the input stays open. The body reports on standard error (ReportLine).
+ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body,
+                      ChildInput input = ChildInput::Pipe);
+
+/// Writes text and a line feed to standard error, unbuffered.
+void ReportLine(const std::string& text);
 
 #endif

@@ -1,8 +1,8 @@
 #include "support/pty.h"
 
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <initializer_list>
 #include <pty.h>
 #include <unistd.h>
 
@@ -12,8 +12,7 @@ PseudoTerminal::PseudoTerminal()
     size.ws_row = 24;
     size.ws_col = 80;
     if (openpty(&m_master, &m_slave, nullptr, nullptr, &size) != 0) {
-        m_master = -1;
-        m_slave = -1;
+        m_master = m_slave = -1;
         return;
     }
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
@@ -22,11 +21,10 @@ PseudoTerminal::PseudoTerminal()
 
 PseudoTerminal::~PseudoTerminal()
 {
-    if (m_master >= 0) {
-        close(m_master);
-    }
-    if (m_slave >= 0) {
-        close(m_slave);
+    for (const int fd : {m_master, m_slave}) {
+        if (fd >= 0) {
+            close(fd);
+        }
     }
 }
 
@@ -35,21 +33,6 @@ termios PseudoTerminal::Settings() const
     termios settings{};
     tcgetattr(m_slave, &settings);
     return settings;
-}
-
-bool PseudoTerminal::Write(std::string_view bytes) const
-{
-    while (!bytes.empty()) {
-        const ssize_t written = write(m_master, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
 }
 
 bool IsGameMode(const termios& settings)

@@ -4,7 +4,6 @@
 #include "util/handyfunctions.h"
 #include "util/randomint.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <sstream>
@@ -12,38 +11,27 @@
 
 namespace {
 
-// Sends std::cin from a text and collects std::cout while it lives.
-class StandardStreams
+// Feeds std::cin from a text and collects std::cout while it lives.
+struct StandardStreams
 {
-public:
-    explicit StandardStreams(const std::string& input) : m_input(input)
-    {
-        m_oldIn = std::cin.rdbuf(m_input.rdbuf());
-        m_oldOut = std::cout.rdbuf(m_output.rdbuf());
-        std::cin.clear();
-    }
+    explicit StandardStreams(const std::string& input) : in(input) { std::cin.clear(); }
     ~StandardStreams()
     {
-        std::cin.rdbuf(m_oldIn);
-        std::cout.rdbuf(m_oldOut);
+        std::cin.rdbuf(oldIn);
+        std::cout.rdbuf(oldOut);
         std::cin.clear();
     }
-    StandardStreams(const StandardStreams&) = delete;
-    StandardStreams& operator=(const StandardStreams&) = delete;
-
-    std::string Output() const { return m_output.str(); }
-    std::string Rest()
+    static std::string Rest()
     {
         std::string rest;
         std::getline(std::cin, rest, '\0');
         return rest;
     }
 
-private:
-    std::istringstream m_input;
-    std::ostringstream m_output;
-    std::streambuf* m_oldIn;
-    std::streambuf* m_oldOut;
+    std::istringstream in;
+    std::ostringstream out;
+    std::streambuf* oldIn = std::cin.rdbuf(in.rdbuf());
+    std::streambuf* oldOut = std::cout.rdbuf(out.rdbuf());
 };
 
 const std::string YES_NO_COMPLAINT = "You must enter yes or no [y/n].  Please try again: ";
@@ -51,160 +39,118 @@ const std::string INT_COMPLAINT = "You must enter an integer value.  Please try 
 
 } // namespace
 
-TEST(HandyFunctions, RandomVectorDrawsDirectionBeforeMagnitude)
+TEST(HandyFunctions, RandomVectorAndPointFollowTheSharedSequence)
 {
-    // Reference objects made first: constructing them reseeds the shared
+    // Reference objects are made first: making one reseeds the shared
     // generator, which must not happen between the two runs compared.
-    RandomInt referenceMagnitude;
-    RandomInt referenceDirection;
-    RandomVector(50.0, 100.0, 0.0, 2 * PI); // makes the function's own generators
-    RandomInt(4711);                        // a known seed
+    RandomInt first;
+    RandomInt second;
+    RandomVector(50.0, 100.0, 0.0, 2 * PI); // makes the functions' own generators
+    RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
+    RandomInt(4711); // a known seed
     const RandomGeneratorState seeded = SharedRandomState();
-
-    CVector2D drawn[20];
-    for (CVector2D& v : drawn) {
-        v = RandomVector(50.0, 100.0, 0.0, 2 * PI);
+    CVector2D vectors[20];
+    CPoint2D points[20];
+    for (int i = 0; i < 20; ++i) {
+        vectors[i] = RandomVector(50.0, 100.0, 0.0, 2 * PI);
+        // Corners with fractions: their pixel coordinates count.
+        points[i] = RandomPointInRect(CPoint2D(10.4, 20.6), CPoint2D(639.5, 479.2));
     }
     SharedRandomState() = seeded;
-    referenceMagnitude.SetRange(50, 100);
-    referenceDirection.SetRange(0, 6283);
-    for (const CVector2D& v : drawn) {
-        const int direction = referenceDirection.Next();
-        const int magnitude = referenceMagnitude.Next();
-        EXPECT_DOUBLE_EQ(v.Direction(), direction / 1000.0);
-        EXPECT_DOUBLE_EQ(v.Magnitude(), magnitude);
-        EXPECT_DOUBLE_EQ(v.Limit(), HALF_PI);
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        // The direction in thousandths is drawn before the whole magnitude.
+        first.SetRange(0, 6283);
+        EXPECT_DOUBLE_EQ(vectors[i].Direction(), first.Next() / 1000.0);
+        second.SetRange(50, 100);
+        EXPECT_DOUBLE_EQ(vectors[i].Magnitude(), second.Next());
+        EXPECT_DOUBLE_EQ(vectors[i].Limit(), HALF_PI);
+        // y is drawn before x.
+        first.SetRange(21, 479);
+        EXPECT_EQ(points[i].Yd(), first.Next());
+        second.SetRange(10, 640);
+        EXPECT_EQ(points[i].Xd(), second.Next());
     }
-}
-
-TEST(HandyFunctions, RandomVectorStaysInItsRangesWithWholeMagnitudes)
-{
-    for (int i = 0; i < 2000; ++i) {
-        const CVector2D v = RandomVector(50.0, 100.0, 0.0, 2 * PI);
-        ASSERT_GE(v.Magnitude(), 50.0);
-        ASSERT_LE(v.Magnitude(), 100.0);
-        ASSERT_EQ(v.Magnitude(), std::floor(v.Magnitude()));
-        ASSERT_GE(v.Direction(), 0.0);
-        ASSERT_LE(v.Direction(), 6.283 + 1e-12);
+    for (int i = 0; i < 20; ++i) {
         const CVector2D narrow = RandomVector(70.2, 70.9, 1.0, 1.0005);
-        ASSERT_EQ(narrow.Magnitude(), 70.0);
-        ASSERT_DOUBLE_EQ(narrow.Direction(), 1.0);
-    }
-}
-
-TEST(HandyFunctions, RandomPointInRectDrawsYBeforeXInsideTheRectangle)
-{
-    RandomInt referenceX;
-    RandomInt referenceY;
-    EXPECT_EQ(RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4)).X(), 3);
-    const CPoint2D single = RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
-    EXPECT_EQ(single.Xd(), 3.0);
-    EXPECT_EQ(single.Yd(), 4.0);
-
-    RandomInt(99);
-    const RandomGeneratorState seeded = SharedRandomState();
-    CPoint2D drawn[20];
-    for (CPoint2D& p : drawn) {
-        // Corners given with fractions: the pixel coordinates count.
-        p = RandomPointInRect(CPoint2D(10.4, 20.6), CPoint2D(639.5, 479.2));
-    }
-    SharedRandomState() = seeded;
-    referenceX.SetRange(10, 640);
-    referenceY.SetRange(21, 479);
-    for (const CPoint2D& p : drawn) {
-        const int y = referenceY.Next();
-        const int x = referenceX.Next();
-        EXPECT_EQ(p.Xd(), x);
-        EXPECT_EQ(p.Yd(), y);
+        EXPECT_EQ(narrow.Magnitude(), 70.0);
+        EXPECT_DOUBLE_EQ(narrow.Direction(), 1.0);
+        const CPoint2D single = RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
+        EXPECT_EQ(single.Xd(), 3.0);
+        EXPECT_EQ(single.Yd(), 4.0);
     }
 }
 
 TEST(HandyFunctionsDeathTest, RandomPointInRectNeedsOrderedCorners)
 {
-    EXPECT_DEATH(RandomPointInRect(CPoint2D(5, 1), CPoint2D(4, 9)),
+    EXPECT_DEATH(RandomPointInRect(CPoint2D(1, 9), CPoint2D(4, 8)),
                  "Assertion failed: lowerLeft\\.X\\(\\) <= topRight\\.X\\(\\) && "
                  "lowerLeft\\.Y\\(\\) <= topRight\\.Y\\(\\), file util/handyfunctions\\.cpp, line "
                  "[0-9]+");
-    EXPECT_DEATH(RandomPointInRect(CPoint2D(1, 9), CPoint2D(4, 8)),
-                 "Assertion failed: lowerLeft\\.X\\(\\) <= topRight\\.X\\(\\)");
-    EXPECT_DEATH(RandomPointInRect(CPoint2D(-3, 1), CPoint2D(4, 8)),
-                 "Assertion failed: 0<=low && low <= high, file util/randomint\\.cpp");
 }
 
-TEST(HandyFunctions, AskYesNoReadsTheFirstCharacterOfEachLine)
+TEST(HandyFunctions, ConsolePromptsReadAnswersAndNumbers)
 {
+    struct YesNo
     {
-        StandardStreams streams("maybe\n  N\n");
-        EXPECT_FALSE(AskYesNo("Sure?"));
-        EXPECT_EQ(streams.Output(), "\nSure? [y/n] :" + YES_NO_COMPLAINT);
+        const char* input;
+        bool yes;
+        std::string shown;
+        const char* rest;
+    };
+    const YesNo answers[] = {
+        {"maybe\n  N\n", false, "\nQ? [y/n] :" + YES_NO_COMPLAINT, ""},
+        {"\n\n   yes please\nrest\n", true, "\nQ? [y/n] :", "rest\n"},
+        {"m\n", false, "\nQ? [y/n] :" + YES_NO_COMPLAINT, ""}, // input ends: no
+    };
+    for (const YesNo& a : answers) {
+        SCOPED_TRACE(a.input);
+        StandardStreams streams(a.input);
+        EXPECT_EQ(AskYesNo("Q?"), a.yes);
+        EXPECT_EQ(streams.out.str(), a.shown);
+        EXPECT_EQ(streams.Rest(), a.rest);
     }
+    struct Number
     {
-        StandardStreams streams("\n\n   yes please\nrest\n");
-        EXPECT_TRUE(AskYesNo("Again?"));
-        EXPECT_EQ(streams.Output(), "\nAgain? [y/n] :");
-        EXPECT_EQ(streams.Rest(), "rest\n");
+        const char* input;
+        int value;
+        std::string shown;
+        const char* rest;
+    };
+    const Number numbers[] = {
+        {"abc\n42\ny\n", 42, INT_COMPLAINT, "\ny\n"},
+        {"12abc\n", 12, "", "abc\n"},
+        {"-7\n", -7, "", "\n"},
+        {"x\nz", 0, INT_COMPLAINT + INT_COMPLAINT, ""}, // input ends: 0
+    };
+    for (const Number& n : numbers) {
+        SCOPED_TRACE(n.input);
+        StandardStreams streams(n.input);
+        EXPECT_EQ(AskInt(), n.value);
+        EXPECT_EQ(streams.out.str(), n.shown);
+        EXPECT_EQ(streams.Rest(), n.rest);
     }
-    {
-        // The input ends before an answer: no, without asking for ever.
-        StandardStreams streams("m\n");
-        EXPECT_FALSE(AskYesNo("Quit?"));
-        EXPECT_EQ(streams.Output(), "\nQuit? [y/n] :" + YES_NO_COMPLAINT);
-    }
-}
-
-TEST(HandyFunctions, AskIntReAsksOnLettersAndLeavesTheRestOfTheLine)
-{
-    {
-        StandardStreams streams("abc\n42\ny\n");
-        EXPECT_EQ(AskInt(), 42);
-        EXPECT_EQ(streams.Output(), INT_COMPLAINT);
-        // The line end AskInt left behind is skipped by the next question.
-        EXPECT_TRUE(AskYesNo("Go?"));
-    }
-    {
-        StandardStreams streams("12abc\n");
-        EXPECT_EQ(AskInt(), 12);
-        EXPECT_EQ(streams.Output(), "");
-        EXPECT_EQ(streams.Rest(), "abc\n");
-    }
-    {
-        StandardStreams streams("-7\n");
-        EXPECT_EQ(AskInt(), -7);
-    }
-    {
-        StandardStreams streams("x\nz");
-        EXPECT_EQ(AskInt(), 0);
-        EXPECT_EQ(streams.Output(), INT_COMPLAINT + INT_COMPLAINT);
-    }
-}
-
-TEST(HandyFunctions, ShowCommandsListsQuitThenPause)
-{
-    StandardStreams streams("");
+    // The line end AskInt leaves behind is skipped by the next question.
+    StandardStreams streams("5\ny\n");
+    EXPECT_EQ(AskInt(), 5);
+    EXPECT_TRUE(AskYesNo("Go?"));
     ShowCommands();
-    EXPECT_EQ(streams.Output(),
-              "\n\nThe following commands are available: \n   q : to Quit\n   p : to Pause\n\n");
+    EXPECT_EQ(streams.out.str(), "\nGo? [y/n] :\n\nThe following commands are available: \n"
+                                 "   q : to Quit\n   p : to Pause\n\n");
 }
 
 TEST(HandyFunctions, CheckCommandsPausesOnPAndQuitsOnQ)
 {
     FakeClock clock;
     EXPECT_TRUE(CheckCommands()); // nothing waiting: at once
-    TerminalQueueKey('x');
-    TerminalQueueKey('p');
-    TerminalQueueKey('P');
-    TerminalQueueKey('Q');
-    TerminalQueueKey('p');
-    TerminalQueueKey('q');
-    EXPECT_TRUE(CheckCommands());
-    EXPECT_FALSE(CTimer::IsPaused());
-    EXPECT_TRUE(CheckCommands());
-    EXPECT_TRUE(CTimer::IsPaused());
-    EXPECT_TRUE(CheckCommands());
-    EXPECT_TRUE(CheckCommands());
-    EXPECT_TRUE(CTimer::IsPaused());
-    EXPECT_TRUE(CheckCommands());
-    EXPECT_FALSE(CTimer::IsPaused());
+    for (const char key : {'x', 'p', 'P', 'Q', 'p', 'q'}) {
+        TerminalQueueKey(key);
+    }
+    // Only the lower-case keys act; the clock is paused after the first p.
+    for (const bool paused : {false, true, true, true, false}) {
+        EXPECT_TRUE(CheckCommands());
+        EXPECT_EQ(CTimer::IsPaused(), paused);
+    }
     EXPECT_FALSE(CheckCommands());
     EXPECT_TRUE(CheckCommands());
 }
