@@ -1,6 +1,7 @@
 // The real game binary, end to end: keys on a pipe, the dummy video driver,
 // pictures in a temporary folder.
 #include "support/child.h"
+#include "support/dialogue.h"
 #include "support/jpegfixtures.h"
 
 #include <gtest/gtest.h>
@@ -12,39 +13,10 @@ namespace {
 
 constexpr int RUN_TIMEOUT_MS = 30000;
 
-const std::string STARS(50, '*');
-
-std::string Padded(const std::string& text)
-{
-    return text + std::string(50 - text.size(), ' ') + "\n";
-}
-
-std::string Banner()
-{
-    return STARS + "\n" + "************** Quorvadellix v 1.0 ****************\n" + STARS + "\n" +
-           "**Developed by:                              *****\n" +
-           "**Pelvannorth & Quillobranthexa              *****\n" +
-           "**April 7, 2004\t\t\t\t\t\t\t   *****\n" + STARS + "\n" + STARS + "\n" + STARS + "\n" +
-           "Game will start 3 seconds after you enter you name\n";
-}
-
-std::string Help()
-{
-    return std::string("\033[H\033[2J\033[3J") + STARS + "\n" +
-           "******************* HELP MENU ********************\n" + STARS + "\n" +
-           Padded("INSTRUCTIONS:") + "AVOID THE ASTEROIDS FOR AS LONG AS POSSIBLE TO WIN\n" +
-           Padded("") + Padded("BUTTONS:") + Padded("    'W' TO MOVE FOAWRD") +
-           Padded("    'A' TO TURN LEFT") + Padded("    'D' TO TURN RIGHT") +
-           Padded("    'S' TO BRAKE") + Padded("    'P' TO PAUSE/UNPAUSE THE GAME") +
-           Padded("    'H' FOR HELP") + Padded("    'K' TO QUIT THE GAME") + STARS + "\n" + STARS +
-           "\n" + STARS + "\n";
-}
-
+// The end of a game as the game loop shows it: bells, report, question.
 std::string Report(const std::string& name, int score, int highScore)
 {
-    return "\a\a\a\aGood Job, " + name +
-           " !\nGame Over!\nYour Score this Game was: " + std::to_string(score) +
-           "\nYour High Score is:  " + std::to_string(highScore) + "\n" +
+    return "\a\a\a\a" + ExpectedReport(name, score, highScore) +
            "Would you like to play again (Y/N)?: \n";
 }
 
@@ -97,8 +69,9 @@ TEST_F(GameRun, TranscriptOfTwoQuitGames)
     Run("Ann\rkykn", false);
     EXPECT_TRUE(m_child.Exited());
     EXPECT_EQ(m_child.ExitCode(), 0);
-    const std::string expected = Banner() + PROMPT + "Ann\n" + Help() + Report("Ann", 0, 0) +
-                                 RESTART + Help() + Report("Ann", 0, 0);
+    const std::string expected = ExpectedBanner() + PROMPT + "Ann\n" + ExpectedHelp() +
+                                 Report("Ann", 0, 0) + RESTART + ExpectedHelp() +
+                                 Report("Ann", 0, 0);
     EXPECT_EQ(m_child.Output(), expected);
     EXPECT_EQ(m_child.Error(), "");
     // Two games, each after its three-second wait.
@@ -111,8 +84,8 @@ TEST_F(GameRun, QuitWhilePausedDoesNotFreezeTheNextGame)
     // Pause, quit, play again: the next start delay must still end.
     Run("\rpkypknn", false);
     EXPECT_EQ(m_child.ExitCode(), 0);
-    EXPECT_EQ(m_child.Output(), Banner() + PROMPT + "\n" + Help() + Report("", 0, 0) + RESTART +
-                                    Help() + Report("", 0, 0));
+    EXPECT_EQ(m_child.Output(), ExpectedBanner() + PROMPT + "\n" + ExpectedHelp() +
+                                    Report("", 0, 0) + RESTART + ExpectedHelp() + Report("", 0, 0));
 }
 
 TEST_F(GameRun, ClosedInputEndsTheRunWithoutSpinning)
@@ -122,6 +95,7 @@ TEST_F(GameRun, ClosedInputEndsTheRunWithoutSpinning)
     // the play-again question reads no.
     Run("", true);
     EXPECT_EQ(m_child.ExitCode(), 0);
-    EXPECT_EQ(m_child.Output(), Banner() + PROMPT + "\n" + Help() + Report("", 0, 0));
+    EXPECT_EQ(m_child.Output(),
+              ExpectedBanner() + PROMPT + "\n" + ExpectedHelp() + Report("", 0, 0));
     EXPECT_LT(m_seconds, 10.0);
 }

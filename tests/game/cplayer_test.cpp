@@ -2,20 +2,14 @@
 #include "game/cplayer.h"
 #include "platform/terminal.h"
 #include "support/child.h"
+#include "support/dialogue.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-const std::string STARS = std::string(50, '*') + "\n";
 const std::string QUESTION = "Would you like to play again (Y/N)?: \n";
-
-// A help-menu line: the text padded on the right to 50 characters.
-std::string Padded(const std::string& text)
-{
-    return text + std::string(50 - text.size(), ' ') + "\n";
-}
 
 // Runs body with keys on a pipe and on a pseudo-terminal: both show exactly
 // the expected bytes, the terminal with CR LF line ends.
@@ -41,30 +35,13 @@ void ExpectShown(const std::string& keys, const std::function<void()>& body,
 TEST(CPlayer, BannerAndHelpMenuAreShownExactly)
 {
     ExpectShown(
-        "", []() { CPlayer("p").ShowBanner(); },
-        STARS + "************** Quorvadellix v 1.0 ****************\n" + STARS +
-            "**Developed by:" + std::string(30, ' ') + "*****\n" +
-            "**Pelvannorth & Quillobranthexa" + std::string(14, ' ') + "*****\n" +
-            "**April 7, 2004" + std::string(7, '\t') + "   *****\n" + STARS + STARS + STARS +
-            "Game will start 3 seconds after you enter you name\n");
+        "", []() { CPlayer("p").ShowBanner(); }, ExpectedBanner());
     ExpectShown(
-        "", []() { CPlayer("p").ShowHelp(); },
-        "\033[H\033[2J\033[3J" + STARS + "******************* HELP MENU ********************\n" +
-            STARS + Padded("INSTRUCTIONS:") +
-            "AVOID THE ASTEROIDS FOR AS LONG AS POSSIBLE TO WIN\n" + Padded("") +
-            Padded("BUTTONS:") + Padded("    'W' TO MOVE FOAWRD") + Padded("    'A' TO TURN LEFT") +
-            Padded("    'D' TO TURN RIGHT") + Padded("    'S' TO BRAKE") +
-            Padded("    'P' TO PAUSE/UNPAUSE THE GAME") + Padded("    'H' FOR HELP") +
-            Padded("    'K' TO QUIT THE GAME") + STARS + STARS + STARS);
+        "", []() { CPlayer("p").ShowHelp(); }, ExpectedHelp());
 }
 
 TEST(CPlayer, NameAndScoresInTheGameOverReport)
 {
-    const auto report = [](const std::string& name, const std::string& score,
-                           const std::string& high) {
-        return "Good Job, " + name + " !\nGame Over!\nYour Score this Game was: " + score +
-               "\nYour High Score is:  " + high + "\n";
-    };
     // The name is kept as typed, Backspace included.
     for (const std::string name : {"", "Ann\bx"}) {
         ExpectShown(
@@ -78,9 +55,9 @@ TEST(CPlayer, NameAndScoresInTheGameOverReport)
                     player.ShowGameOver();
                 }
             },
-            "Please enter your name: \n" + name + "\n" + report(name, "0", "0") +
-                report(name, "500", "500") + report(name, "100", "500") +
-                report(name, "1200", "1200"));
+            "Please enter your name: \n" + name + "\n" + ExpectedReport(name, 0, 0) +
+                ExpectedReport(name, 500, 500) + ExpectedReport(name, 100, 500) +
+                ExpectedReport(name, 1200, 1200));
     }
 }
 
