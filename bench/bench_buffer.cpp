@@ -97,17 +97,10 @@ BENCHMARK(BM_RenderLineDiagonal);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    CRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\n");
-    reporter.PrintRatio("640 x 480 buffer assignment:", "BM_Assignment", "BM_FrameMemcpy", "memcpy",
-                        "  (goal: at most 1.10)");
-    reporter.PrintRatio("640 x 480 picture copy:", "BM_CopyImage", "BM_FrameMemcpy", "memcpy",
-                        "  (24-bit rows widened to 32-bit pixels)");
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, [](const CRatioReporter& reporter) {
+        reporter.PrintRatio("640 x 480 buffer assignment:", "BM_Assignment", "BM_FrameMemcpy",
+                            "memcpy", "  (goal: at most 1.10)");
+        reporter.PrintRatio("640 x 480 picture copy:", "BM_CopyImage", "BM_FrameMemcpy", "memcpy",
+                            "  (24-bit rows widened to 32-bit pixels)");
+    });
 }

@@ -161,21 +161,15 @@ int main(int argc, char** argv)
     // The window module needs a video driver; the dummy one measures our own
     // work instead of a desktop's.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    CRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\n");
-    reporter.PrintRatio("Play-loop pass:", "BM_PlayLoopPass", "BM_BarePass", "bare pass",
-                        "  (goal: at most 1.25)");
-    reporter.PrintRatio("Play-loop pass:", "BM_PlayLoopPass", "BM_FrameMemcpy", "frame memcpy", "");
-    reporter.PrintRatio("Bare pass:", "BM_BarePass", "BM_FrameMemcpy", "frame memcpy", "");
-    reporter.PrintRatio("1024 x 768 JPEG load:", "BM_LoadPicture", "BM_LoadPictureLibjpeg",
-                        "plain libjpeg", "  (goal: at most 1.15)");
-    World().field.reset(); // closes the window before SDL shuts down
-    World().screen.reset();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, [](const CRatioReporter& reporter) {
+        reporter.PrintRatio("Play-loop pass:", "BM_PlayLoopPass", "BM_BarePass", "bare pass",
+                            "  (goal: at most 1.25)");
+        reporter.PrintRatio("Play-loop pass:", "BM_PlayLoopPass", "BM_FrameMemcpy", "frame memcpy",
+                            "");
+        reporter.PrintRatio("Bare pass:", "BM_BarePass", "BM_FrameMemcpy", "frame memcpy", "");
+        reporter.PrintRatio("1024 x 768 JPEG load:", "BM_LoadPicture", "BM_LoadPictureLibjpeg",
+                            "plain libjpeg", "  (goal: at most 1.15)");
+        World().field.reset(); // closes the window before SDL shuts down
+        World().screen.reset();
+    });
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,6 +42,23 @@ public:
 private:
     std::map<std::string, double> m_times;
 };
+
+/// Runs the benchmarks chosen on the command line, then prints the summary
+/// that summary writes from the measured times. Returns main's status.
+inline int RunBenchmarks(int argc, char** argv,
+                         const std::function<void(const CRatioReporter&)>& summary)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    CRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n");
+    summary(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
 
 /// The baseline of the frame benchmarks: a plain memcpy of a frame of
 /// pixelCount 32-bit pixels, bytes processed counted.
