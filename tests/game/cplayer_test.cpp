@@ -32,17 +32,16 @@ void ExpectShown(const std::string& keys, const std::function<void()>& body,
 
 } // namespace
 
-TEST(CPlayer, BannerAndHelpMenuAreShownExactly)
+TEST(CPlayer, BannerHelpMenuAndGameOverReportsAreShownExactly)
 {
     ExpectShown(
-        "", []() { CPlayer("p").ShowBanner(); }, ExpectedBanner());
-    ExpectShown(
-        "", []() { CPlayer("p").ShowHelp(); }, ExpectedHelp());
-}
-
-TEST(CPlayer, NameAndScoresInTheGameOverReport)
-{
-    // The name is kept as typed, Backspace included.
+        "",
+        []() {
+            CPlayer("p").ShowBanner();
+            CPlayer("p").ShowHelp();
+        },
+        ExpectedBanner() + ExpectedHelp());
+    // The name is kept as typed, Backspace included; the high score only rises.
     for (const std::string name : {"", "Ann\bx"}) {
         ExpectShown(
             name + "\r",
@@ -61,17 +60,6 @@ TEST(CPlayer, NameAndScoresInTheGameOverReport)
     }
 }
 
-TEST(CPlayer, HighScoreOnlyRises)
-{
-    CPlayer player("p");
-    for (const int score : {500, 500, 100, -3}) {
-        player.SetHighScore(score);
-    }
-    EXPECT_EQ(player.GetHighScore(), 500);
-    player.SetHighScore(501);
-    EXPECT_EQ(player.GetHighScore(), 501);
-}
-
 TEST(CPlayer, PlayAgainOnlyOnYes)
 {
     const std::pair<const char*, bool> cases[] = {{"y", true},   {"Y", true},      {"n", false},
@@ -85,55 +73,35 @@ TEST(CPlayer, PlayAgainOnlyOnYes)
     }
 }
 
-TEST(CPlayer, CommandsMapOnlyLowerCaseKeysAndNeverWait)
+TEST(CPlayer, CommandsNeverWaitMapOnlyLowerCaseKeysAndEndedInputQuits)
 {
-    ChildProcess child;
-    ASSERT_TRUE(child.StartFunction(
-        []() {
-            CPlayer player("p");
-            // Nothing typed and the input still open: every call returns at once.
-            for (int i = 0; i < 100; ++i) {
-                if (player.GetCommand() != CMD_NONE) {
-                    return 1;
-                }
-            }
-            TerminalWrite("idle\n", 5);
-            while (!TerminalKeyHit()) {
-                // the keys come in one write, so all of them are there now
-            }
-            TerminalQueueKey('k'); // a window key comes before the typed ones
-            std::string codes;
-            for (int i = 0; i < 19; ++i) {
-                codes += std::to_string(player.GetCommand());
-            }
-            ReportLine(codes);
-            return 0;
-        },
-        ChildOptions()));
-    ASSERT_TRUE(child.WaitForOutput("idle", 10000));
-    ASSERT_TRUE(child.Write("adwsphkAWDSPHK \r5"));
-    ASSERT_TRUE(child.WaitExit(10000));
-    EXPECT_EQ(child.ExitCode(), 0);
-    // k from the window; a d w s p h k; upper case, Space, Enter, a digit and
-    // then nothing waiting are all CMD_NONE.
-    EXPECT_EQ(child.Error(), "5"
-                             "0123465"
-                             "77777777777\n");
-}
-
-TEST(CPlayer, EndedInputQuitsOnceTheKeysAreUsedUpAndIsNoToPlayingAgain)
-{
-    const ConsoleRun run = RunConsole("w", []() {
+    // Nothing typed on an open terminal: every call returns at once.
+    const auto idle = []() {
         CPlayer player("p");
-        std::string codes; // leaving out the passes before the key arrived
-        for (int quits = 0; quits < 2;) {
-            const int code = player.GetCommand();
-            codes += code != CMD_NONE ? std::to_string(code) : "";
-            quits += code == CMD_QUIT ? 1 : 0;
+        std::string codes;
+        for (int i = 0; i < 100; ++i) {
+            codes += std::to_string(player.GetCommand());
+        }
+        ReportLine(codes);
+    };
+    EXPECT_EQ(RunConsole("", idle, ChildInput::Pty).report, std::string(100, '7') + "\n");
+    const ConsoleRun run = RunConsole("adwsphkAWDSPHK \r5", []() {
+        CPlayer player("p");
+        while (!TerminalKeyHit()) { // the keys come in one write
+        }
+        TerminalQueueKey('k'); // a window key comes before the typed ones
+        std::string codes;
+        for (int i = 0; i < 18; ++i) {
+            codes += std::to_string(player.GetCommand());
+        }
+        for (int quits = 0; quits < 2;) { // leaving out the passes before the end arrived
+            quits += player.GetCommand() == CMD_QUIT ? 1 : 0;
         }
         ReportLine(codes + (player.AskPlayAgain() ? " again" : " stop"));
     });
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.report, "255 stop\n");
+    EXPECT_EQ(run.report, "5"
+                          "0123465"
+                          "7777777777 stop\n");
     EXPECT_EQ(run.output, QUESTION);
 }

@@ -1,36 +1,59 @@
 #ifndef QV_TESTS_SUPPORT_PTY_H
 #define QV_TESTS_SUPPORT_PTY_H
 
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
 #include <termios.h>
+#include <unistd.h>
 
-/// A pseudo-terminal pair (24 x 80) with the system's default cooked
-/// settings. The test keeps both ends open, so it can type to and read from
-/// the master and read the settings from the slave, also after the program on
-/// it has ended.
+/// A pseudo-terminal pair (24 x 80) in the system's default cooked mode. The
+/// test keeps both ends open: it types to the master and reads the settings
+/// from the slave, also after the program on it has ended.
 class PseudoTerminal
 {
 public:
-    PseudoTerminal();
-    ~PseudoTerminal();
+    PseudoTerminal()
+    {
+        winsize size{24, 80, 0, 0};
+        openpty(&m_master, &m_slave, nullptr, nullptr, &size);
+        fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    }
+    ~PseudoTerminal()
+    {
+        close(m_master);
+        close(m_slave);
+    }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool IsOpen() const { return m_master >= 0 && m_slave >= 0; }
     int Master() const { return m_master; }
     int Slave() const { return m_slave; }
-    /// The current settings of the terminal.
-    termios Settings() const;
+    termios Settings() const
+    {
+        termios settings{};
+        tcgetattr(m_slave, &settings);
+        return settings;
+    }
 
 private:
     int m_master = -1;
     int m_slave = -1;
 };
 
-/// True for the game mode of the terminal layer: no canonical input, no echo,
-/// Enter as carriage return, signals and output processing kept.
-bool IsGameMode(const termios& settings);
+/// The terminal layer's game mode: no canonical input, no echo, Enter as
+/// carriage return, signals and output processing kept, reads of one key.
+inline bool IsGameMode(const termios& s)
+{
+    return (s.c_lflag & (ICANON | ECHO | ISIG)) == ISIG && (s.c_iflag & ICRNL) == 0 &&
+           (s.c_oflag & OPOST) != 0 && s.c_cc[VMIN] == 1 && s.c_cc[VTIME] == 0;
+}
 
-/// True when both settings agree in every flag and control character.
-bool SameSettings(const termios& a, const termios& b);
+inline bool SameSettings(const termios& a, const termios& b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
 
 #endif
