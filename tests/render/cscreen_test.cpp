@@ -1,5 +1,4 @@
-// The screen on SDL's dummy video driver: building, background, point blocks
-// and the one-screen rule.
+// The screen on SDL's dummy video driver.
 
 #include "geometry/cpoint2d.h"
 #include "image/cimagerecord.h"
@@ -15,101 +14,82 @@
 
 namespace {
 
-PixelType PictureColour(int x, int y, int seed)
+PixelType Colour(int x, int y, int seed)
 {
     return ((x * 7 + seed) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | ((x + y + seed) & 0xFF);
 }
 
-// A 24-bit picture whose pixel (x, y), y from the bottom, is PictureColour.
+// A 24-bit picture whose pixel (x, y), y from the bottom, is Colour(x, y, seed).
 void MakePicture(CImageRecord& image, int width, int height, int seed)
 {
     ASSERT_NE(image.Create(width, height, 24, IMAGE_FORMAT_BMP), nullptr);
     for (int y = 0; y < height; ++y) {
-        BYTE* line = image.GetBits() + static_cast<size_t>(y) * image.GetEffWidth();
-        for (int x = 0; x < width; ++x) {
-            const PixelType colour = PictureColour(x, y, seed);
-            line[3 * x] = static_cast<BYTE>(colour);
-            line[3 * x + 1] = static_cast<BYTE>(colour >> 8);
-            line[3 * x + 2] = static_cast<BYTE>(colour >> 16);
+        for (int x = 0; x < 3 * width; ++x) { // blue, green, red
+            image.GetBits()[y * image.GetEffWidth() + x] =
+                static_cast<BYTE>(Colour(x / 3, y, seed) >> (8 * (x % 3)));
         }
     }
 }
 
 bool HoldsPicture(const CBuffer2D& buffer, int seed)
 {
-    for (int row = 0; row < buffer.Height(); ++row) {
-        for (int col = 0; col < buffer.Width(); ++col) {
-            if (buffer.GetPixel(col, row) != PictureColour(col, row, seed)) {
-                return false;
-            }
-        }
+    int wrong = 0;
+    for (int i = 0; i < buffer.Width() * buffer.Height(); ++i) {
+        const int x = i % buffer.Width(), y = i / buffer.Width();
+        wrong += buffer.GetPixel(x, y) != Colour(x, y, seed) ? 1 : 0;
     }
-    return true;
+    return wrong == 0;
 }
 
 } // namespace
 
-TEST(Screen, DefaultScreenIsBlackAndCanBeRebuiltAfterDestruction)
+TEST(Screen, DefaultIsBlackThenRebuiltScreensDrawPointBlocksByTheirWrapAround)
 {
     {
         CScreen screen;
-        EXPECT_TRUE(CScreen::IsOpen());
-        EXPECT_EQ(screen.Width(), 256);
-        EXPECT_EQ(screen.Height(), 256);
+        EXPECT_EQ(screen.Width() * 1000 + screen.Height(), 256256);
         EXPECT_TRUE(PixelsNot(screen, 0).empty());
         EXPECT_STREQ(SDL_GetWindowTitle(FrameWindowSdlWindow()), "Default");
-        EXPECT_FALSE(SDL_IsScreenSaverEnabled());
         screen.Refresh();
     }
     EXPECT_FALSE(CScreen::IsOpen());
     EXPECT_EQ(FrameWindowSdlWindow(), nullptr);
-    CScreen again("Again", 40, 30, NO_COLOUR, true);
-    EXPECT_TRUE(CScreen::IsOpen());
-    EXPECT_EQ(CountPixels(again, NO_COLOUR), 40 * 30);
-}
-
-TEST(Screen, PictureScreenHoldsItAndBackgroundsShowOnlyWhenDrawn)
-{
-    CImageRecord picture;
-    MakePicture(picture, 640, 480, 1);
-    CScreen screen("Quorvadellix", picture, true);
-    EXPECT_EQ(screen.Width(), 640);
-    EXPECT_EQ(screen.Height(), 480);
-    EXPECT_TRUE(HoldsPicture(screen, 1));
-    // Drawing the background (built without wrap-around) gave its flag.
-    EXPECT_FALSE(screen.IsWrapAround());
-
-    CImageRecord field;
-    MakePicture(field, 640, 480, 2);
-    const PixelType* storage = screen.GetPixels();
-    screen.SetBackground(field);
-    EXPECT_TRUE(HoldsPicture(screen, 1));
-    screen.DrawBackground();
-    EXPECT_TRUE(HoldsPicture(screen, 2));
-    EXPECT_EQ(screen.GetPixels(), storage); // the window keeps this pointer
-    screen.Refresh();
-}
-
-TEST(Screen, PointBlocksAndBackgroundsKeepTheScreensWrapAround)
-{
     {
-        CScreen clipping("Clipping", 16, 12, 0, false);
+        CScreen clipping("Clipping", 16, 12, NO_COLOUR, false);
+        EXPECT_EQ(CountPixels(clipping, NO_COLOUR), 16 * 12);
         clipping.DrawShape(ORIGIN, 0x00FF0000);
-        EXPECT_EQ(PixelsNot(clipping, 0), (PixelSet{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
+        EXPECT_EQ(Painted(clipping), (PixelSet{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
     }
     CScreen wrapping("Wrapping", 16, 12, 0, true);
     wrapping.DrawShape(ORIGIN, 0x0000FF00);
     EXPECT_EQ(
         PixelsNot(wrapping, 0),
         (PixelSet{{0, 0}, {0, 1}, {1, 0}, {1, 1}, {15, 0}, {15, 1}, {0, 11}, {1, 11}, {15, 11}}));
-    // A background set on a screen built without one takes its flag.
-    CImageRecord picture;
-    MakePicture(picture, 16, 12, 3);
-    wrapping.SetBackground(picture);
-    EXPECT_EQ(CountPixels(wrapping, 0), 16 * 12 - 9);
+}
+
+TEST(Screen, PictureScreenHoldsItAndBackgroundsShowOnlyWhenDrawnWithTheirWrapAround)
+{
+    CImageRecord picture, field;
+    MakePicture(picture, 640, 480, 1);
+    MakePicture(field, 640, 480, 2);
+    {
+        CScreen screen("Quorvadellix", picture, true);
+        EXPECT_EQ(screen.Width() * 1000 + screen.Height(), 640480);
+        EXPECT_TRUE(HoldsPicture(screen, 1));
+        EXPECT_FALSE(screen.IsWrapAround()); // the picture's flag, not the screen's default
+        const PixelType* storage = screen.GetPixels();
+        screen.SetBackground(field);
+        EXPECT_TRUE(HoldsPicture(screen, 1));
+        screen.DrawBackground();
+        EXPECT_TRUE(HoldsPicture(screen, 2));
+        EXPECT_EQ(screen.GetPixels(), storage); // the window keeps this pointer
+        screen.Refresh();
+    }
+    CScreen wrapping("Wrapping", 640, 480, 0, true); // built without a background
+    wrapping.SetBackground(field);
     wrapping.DrawBackground();
-    EXPECT_TRUE(HoldsPicture(wrapping, 3));
-    EXPECT_TRUE(wrapping.IsWrapAround());
+    EXPECT_TRUE(HoldsPicture(wrapping, 2));
+    EXPECT_TRUE(wrapping.IsWrapAround()); // the background took the screen's flag
 }
 
 TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
@@ -122,28 +102,14 @@ TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
     }
     EXPECT_DEATH(CScreen("Too red", 8, 8, 0x1000000, false), colour + where);
     EXPECT_DEATH(CScreen("Negative", 8, 8, -2, false), colour + where);
-    EXPECT_DEATH(
-        {
-            CScreen first;
-            CScreen second("Second", 8, 8, 0, false);
-        },
-        "Assertion failed: !m_isOpen" + where);
-    EXPECT_DEATH(
-        {
-            CScreen screen("No background", 8, 8, 0, false);
-            screen.DrawBackground();
-        },
-        "Assertion failed: HasBackground\\(\\)" + where);
-    CImageRecord wide;
+    EXPECT_DEATH(CScreen first; CScreen second, "Assertion failed: !m_isOpen" + where);
+    EXPECT_DEATH(CScreen("No background", 8, 8, 0, false).DrawBackground(),
+                 "Assertion failed: HasBackground\\(\\)" + where);
+    CImageRecord wide, empty;
     MakePicture(wide, 9, 8, 0);
-    EXPECT_DEATH(
-        {
-            CScreen screen("Wrong size", 8, 8, 0, false);
-            screen.SetBackground(wide);
-        },
-        "Assertion failed: IsOpen\\(\\) && image\\.IsValid\\(\\) && "
-        "image\\.GetWidth\\(\\)==Width\\(\\) && image\\.GetHeight\\(\\)==Height\\(\\)" +
-            where);
-    CImageRecord empty;
+    EXPECT_DEATH(CScreen("Wrong size", 8, 8, 0, false).SetBackground(wide),
+                 "Assertion failed: IsOpen\\(\\) && image\\.IsValid\\(\\) && "
+                 "image\\.GetWidth\\(\\)==Width\\(\\) && image\\.GetHeight\\(\\)==Height\\(\\)" +
+                     where);
     EXPECT_DEATH(CScreen("Empty", empty, false), "Assertion failed: bgImg\\.IsValid\\(\\)" + where);
 }

@@ -6,8 +6,8 @@
 #include <sys/types.h>
 #include <vector>
 
-/// A private X server (Xvfb) without a window manager, on a display number
-/// of its own choosing; ready when Start() returns, stopped with the object.
+/// A private X server (Xvfb) without a window manager, with one width x height
+/// screen of 24 bits on a free display; ready when Start() returns true.
 class XvfbServer
 {
 public:
@@ -15,57 +15,43 @@ public:
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
-
     static bool Installed();
-    /// One width x height screen at 24 bits; false (Error() says why) when it
-    /// does not accept connections within timeoutMs.
     bool Start(int width, int height, int timeoutMs = 15000);
-    /// ":N", for the DISPLAY variable.
-    const std::string& Display() const { return m_display; }
+    const std::string& Display() const { return m_display; } ///< ":N", for DISPLAY
     const std::string& Error() const { return m_error; }
 
 private:
     pid_t m_pid = -1;
-    std::string m_display;
-    std::string m_error;
+    std::string m_display, m_error;
 };
 
 /// A top-level window's id and its client area on the screen.
 struct XWindowInfo
 {
     unsigned long id = 0;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
+    int x = 0, y = 0, width = 0, height = 0;
 };
 
-/// Runs a shell command with DISPLAY set; its standard output, and in
-/// exitCode its exit status (-1 when it did not run).
-std::string XRunCommand(const std::string& display, const std::string& command,
-                        int* exitCode = nullptr);
-
-/// Waits until the viewable window titled exactly title exists and, when
-/// wanted is given, has its position and size; false after timeoutMs, with
-/// info holding what was last seen.
+/// Runs a shell command with DISPLAY set: its standard output and exit status.
+std::string XRunCommand(const std::string& display, const std::string& command, int* exitCode);
+/// Waits until the viewable window titled title exists and, when wanted is
+/// given, has its place and size; false after timeoutMs, info the last seen.
 bool XWaitForWindow(const std::string& display, const std::string& title, XWindowInfo* info,
                     int timeoutMs, const XWindowInfo* wanted = nullptr);
-
 /// Asks a window to close as a window manager does (WM_DELETE_WINDOW).
 bool XRequestClose(const std::string& display, unsigned long window);
 
-/// A picture of the whole screen (xwd), pixels as 0x00RRGGBB.
+/// A picture of the whole screen (xwd): At(x, y) from the top-left corner is
+/// 0x00RRGGBB, 0 outside.
 class XScreenshot
 {
 public:
     bool Take(const std::string& display);
-    /// The colour at (x, y) from the top-left corner; 0 outside.
     std::uint32_t At(int x, int y) const;
     const std::string& Error() const { return m_error; }
 
 private:
-    int m_width = 0;
-    int m_height = 0;
+    int m_width = 0, m_height = 0;
     std::vector<std::uint32_t> m_pixels;
     std::string m_error;
 };
