@@ -3,11 +3,9 @@
 #include "platform/terminal.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
 #include <iostream>
@@ -32,10 +30,8 @@ void CloseEach(std::initializer_list<int> fds)
 
 ChildProcess::~ChildProcess()
 {
-    if (Running()) {
-        kill(m_pid, SIGKILL);
-        Reap(0);
-    }
+    Signal(SIGKILL);
+    Reap(0);
     CloseEach({m_input, m_fds[1], m_pty == nullptr ? m_fds[0] : -1});
 }
 
@@ -46,12 +42,10 @@ bool ChildProcess::Start(const ChildOptions& options)
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    const std::string failure = "cannot run " + options.argv.at(0) + ": ";
+    const std::string failure = "cannot run " + options.argv.at(0);
     return Launch(options, [&]() {
         execv(argv[0], argv.data());
-        const char* reason = std::strerror(errno);
-        (void)!write(STDERR_FILENO, failure.data(), failure.size());
-        (void)!write(STDERR_FILENO, reason, std::strlen(reason));
+        std::perror(failure.c_str());
         _exit(127);
     });
 }
@@ -74,8 +68,7 @@ bool ChildProcess::Launch(const ChildOptions& options, const std::function<void(
     int output[2] = {-1, -1};
     int error[2] = {-1, -1};
     m_pty.reset(onPty ? new PseudoTerminal : nullptr);
-    if ((onPty && m_pty->Master() < 0) ||
-        (options.input == ChildInput::Pipe && pipe2(input, O_CLOEXEC) != 0) ||
+    if ((options.input == ChildInput::Pipe && pipe2(input, O_CLOEXEC) != 0) ||
         (!onPty && pipe2(output, O_CLOEXEC) != 0) || pipe2(error, O_CLOEXEC) != 0) {
         return false;
     }
@@ -137,12 +130,11 @@ bool ChildProcess::Pump(int timeoutMs)
 {
     // poll() passes over the ended (negative) descriptors.
     pollfd fds[2] = {{m_fds[0], POLLIN, 0}, {m_fds[1], POLLIN, 0}};
-    std::string* const sinks[2] = {&m_output, &m_error};
     for (int i = poll(fds, 2, timeoutMs) > 0 ? 0 : 2; i < 2; ++i) {
         char buffer[4096];
         const ssize_t got = fds[i].revents != 0 ? read(m_fds[i], buffer, sizeof buffer) : -1;
         if (got > 0) {
-            sinks[i]->append(buffer, static_cast<size_t>(got));
+            m_text[i].append(buffer, static_cast<size_t>(got));
         } else if (fds[i].revents != 0) {
             CloseEach({i == 1 || m_pty == nullptr ? m_fds[i] : -1}); // the pair owns its own
             m_fds[i] = -1;
@@ -154,9 +146,9 @@ bool ChildProcess::Pump(int timeoutMs)
 bool ChildProcess::WaitForOutput(std::string_view text, int timeoutMs)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (m_output.find(text) == std::string::npos && Clock::now() < deadline && Pump(20)) {
+    while (Output().find(text) == std::string::npos && Clock::now() < deadline && Pump(20)) {
     }
-    return m_output.find(text) != std::string::npos;
+    return Output().find(text) != std::string::npos;
 }
 
 void ChildProcess::Reap(int flags)
@@ -180,8 +172,8 @@ bool ChildProcess::WaitExit(int timeoutMs)
     // What the child wrote last; a terminal never ends on our side, so it is
     // read until it stays quiet for a moment.
     for (int rounds = 0; rounds < 40; ++rounds) {
-        const size_t before = m_output.size() + m_error.size();
-        if (!Pump(50) || (m_pty != nullptr && m_output.size() + m_error.size() == before)) {
+        const size_t before = Output().size() + Error().size();
+        if (!Pump(50) || (m_pty != nullptr && Output().size() + Error().size() == before)) {
             break;
         }
     }
@@ -192,8 +184,6 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, 
 {
     const bool onPty = input == ChildInput::Pty;
     ChildProcess child;
-    ChildOptions options;
-    options.input = input;
     ConsoleRun run;
     const auto entry = [&]() {
         if (onPty) {
@@ -202,7 +192,7 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, 
         body();
         return 0;
     };
-    if (child.StartFunction(entry, options)) {
+    if (child.StartFunction(entry, ChildOptions{{}, {}, {}, input})) {
         // Keys typed before the game mode is on would be echoed by the terminal.
         for (int ms = 0;
              onPty && !keys.empty() && !IsGameMode(child.Terminal()->Settings()) && ms < 10000;
@@ -218,10 +208,4 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, 
     run.output = child.Output();
     run.report = child.Error();
     return run;
-}
-
-void ReportLine(const std::string& text)
-{
-    const std::string line = text + "\n";
-    (void)!write(STDERR_FILENO, line.data(), line.size());
 }

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,8 +61,8 @@ public:
     bool Signalled() const { return m_ended && WIFSIGNALED(m_status); }
     int TermSignal() const { return Signalled() ? WTERMSIG(m_status) : 0; }
     /// Standard output as collected (on a terminal with CR LF line ends).
-    const std::string& Output() const { return m_output; }
-    const std::string& Error() const { return m_error; }
+    const std::string& Output() const { return m_text[0]; }
+    const std::string& Error() const { return m_text[1]; }
     /// The pseudo-terminal with ChildInput::Pty, else nullptr.
     PseudoTerminal* Terminal() { return m_pty.get(); }
 
@@ -76,8 +77,7 @@ private:
     int m_input = -1;
     int m_fds[2] = {-1, -1}; // standard output, standard error
     std::unique_ptr<PseudoTerminal> m_pty;
-    std::string m_output;
-    std::string m_error;
+    std::string m_text[2];
 };
 
 struct ConsoleRun
@@ -93,6 +93,9 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body,
                       ChildInput input = ChildInput::Pipe);
 
 /// Writes text and a line feed to standard error, unbuffered.
-void ReportLine(const std::string& text);
+inline void ReportLine(const std::string& text)
+{
+    std::cerr << text + "\n";
+}
 
 #endif

@@ -7,9 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-/// A pseudo-terminal pair (24 x 80) in the system's default cooked mode. The
-/// test keeps both ends open: it types to the master and reads the settings
-/// from the slave, also after the program on it has ended.
+/// A pseudo-terminal pair (24 x 80) in the default cooked mode. Both ends stay
+/// open, so the settings can be read also after the program on it has ended.
 class PseudoTerminal
 {
 public:
@@ -42,8 +41,7 @@ private:
     int m_slave = -1;
 };
 
-/// The terminal layer's game mode: no canonical input, no echo, Enter as
-/// carriage return, signals and output processing kept, reads of one key.
+/// The terminal layer's game mode: raw keys, signals and output processing on.
 inline bool IsGameMode(const termios& s)
 {
     return (s.c_lflag & (ICANON | ECHO | ISIG)) == ISIG && (s.c_iflag & ICRNL) == 0 &&

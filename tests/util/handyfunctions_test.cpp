@@ -1,4 +1,5 @@
 #include "platform/terminal.h"
+#include "support/child.h"
 #include "support/fakeclock.h"
 #include "util/ctimer.h"
 #include "util/handyfunctions.h"
@@ -6,32 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <iostream>
-#include <sstream>
 #include <string>
-
-namespace {
-
-// Feeds std::cin from a text and collects std::cout while it lives.
-struct StandardStreams
-{
-    explicit StandardStreams(const std::string& input) : in(input) { std::cin.clear(); }
-    ~StandardStreams()
-    {
-        std::cin.rdbuf(oldIn);
-        std::cout.rdbuf(oldOut);
-        std::cin.clear();
-    }
-
-    std::istringstream in;
-    std::ostringstream out;
-    std::streambuf* oldIn = std::cin.rdbuf(in.rdbuf());
-    std::streambuf* oldOut = std::cout.rdbuf(out.rdbuf());
-};
-
-const std::string YES_NO_COMPLAINT = "You must enter yes or no [y/n].  Please try again: ";
-const std::string INT_COMPLAINT = "You must enter an integer value.  Please try again: ";
-
-} // namespace
 
 TEST(HandyFunctions, RandomVectorAndPointFollowTheSharedSequence)
 {
@@ -41,29 +17,23 @@ TEST(HandyFunctions, RandomVectorAndPointFollowTheSharedSequence)
     RandomVector(50.0, 100.0, 0.0, 2 * PI); // makes the functions' own generators
     RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
     RandomInt(4711);
-    const RandomGeneratorState seeded = SharedRandomState();
-    CVector2D vectors[20];
-    CPoint2D points[20];
-    for (int i = 0; i < 20; ++i) {
-        vectors[i] = RandomVector(50.0, 100.0, 0.0, 2 * PI);
-        points[i] = RandomPointInRect(CPoint2D(10.4, 20.6), CPoint2D(639.5, 479.2));
-    }
-    SharedRandomState() = seeded;
     for (int i = 0; i < 20; ++i) {
         SCOPED_TRACE(i);
+        const RandomGeneratorState state = SharedRandomState();
+        const CVector2D vector = RandomVector(50.0, 100.0, 0.0, 2 * PI);
+        const CPoint2D point = RandomPointInRect(CPoint2D(10.4, 20.6), CPoint2D(639.5, 479.2));
+        SharedRandomState() = state;
         // The direction in thousandths before the whole magnitude; y before x,
         // in whole pixels of the corners.
         first.SetRange(0, 6283);
-        EXPECT_DOUBLE_EQ(vectors[i].Direction(), first.Next() / 1000.0);
+        EXPECT_DOUBLE_EQ(vector.Direction(), first.Next() / 1000.0);
         second.SetRange(50, 100);
-        EXPECT_DOUBLE_EQ(vectors[i].Magnitude(), second.Next());
-        EXPECT_DOUBLE_EQ(vectors[i].Limit(), HALF_PI);
+        EXPECT_DOUBLE_EQ(vector.Magnitude(), second.Next());
+        EXPECT_DOUBLE_EQ(vector.Limit(), HALF_PI);
         first.SetRange(21, 479);
-        EXPECT_EQ(points[i].Yd(), first.Next());
+        EXPECT_EQ(point.Yd(), first.Next());
         second.SetRange(10, 640);
-        EXPECT_EQ(points[i].Xd(), second.Next());
-    }
-    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(point.Xd(), second.Next());
         const CVector2D narrow = RandomVector(70.2, 70.9, 1.0, 1.0005);
         EXPECT_EQ(narrow.Magnitude(), 70.0);
         EXPECT_DOUBLE_EQ(narrow.Direction(), 1.0);
@@ -82,40 +52,47 @@ TEST(HandyFunctionsDeathTest, RandomPointInRectNeedsOrderedCorners)
 
 TEST(HandyFunctions, ConsolePromptsReadAnswersAndNumbers)
 {
+    const std::string yesNo = "You must enter yes or no [y/n].  Please try again: ";
+    const std::string integer = "You must enter an integer value.  Please try again: ";
+    const std::string question = "\nQ? [y/n] :";
     struct Case
     {
         const char* input;
         bool yesNo; // AskYesNo("Q?") rather than AskInt()
         int answer;
         std::string shown;
-        const char* rest;
+        const char* rest; // of the input
     };
-    const std::string question = "\nQ? [y/n] :";
     const Case cases[] = {
-        {"maybe\n  N\n", true, 0, question + YES_NO_COMPLAINT, ""},
+        {"maybe\n  N\n", true, 0, question + yesNo, ""},
         {"\n\n   yes please\nrest\n", true, 1, question, "rest\n"},
-        {"m\n", true, 0, question + YES_NO_COMPLAINT, ""}, // input ends: no
-        {"abc\n42\ny\n", false, 42, INT_COMPLAINT, "\ny\n"},
+        {"m\n", true, 0, question + yesNo, ""}, // input ends: no
+        {"abc\n42\ny\n", false, 42, integer, "\ny\n"},
         {"12abc\n", false, 12, "", "abc\n"},
         {"-7\n", false, -7, "", "\n"},
-        {"x\nz", false, 0, INT_COMPLAINT + INT_COMPLAINT, ""}, // input ends: 0
+        {"x\nz", false, 0, integer + integer, ""}, // input ends: 0
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
-        StandardStreams streams(c.input);
-        EXPECT_EQ(c.yesNo ? static_cast<int>(AskYesNo("Q?")) : AskInt(), c.answer);
-        EXPECT_EQ(streams.out.str(), c.shown);
-        std::string rest;
-        std::getline(std::cin, rest, '\0');
-        EXPECT_EQ(rest, c.rest);
+        const ConsoleRun run = RunConsole(c.input, [&c]() {
+            const int answer = c.yesNo ? AskYesNo("Q?") : AskInt();
+            std::string rest;
+            std::getline(std::cin, rest, '\0');
+            ReportLine(std::to_string(answer));
+            ReportLine(rest);
+        });
+        EXPECT_EQ(run.output, c.shown);
+        EXPECT_EQ(run.report, std::to_string(c.answer) + "\n" + c.rest + "\n");
     }
     // The line end AskInt leaves behind is skipped by the next question.
-    StandardStreams streams("5\ny\n");
-    EXPECT_EQ(AskInt(), 5);
-    EXPECT_TRUE(AskYesNo("Go?"));
-    ShowCommands();
-    EXPECT_EQ(streams.out.str(), "\nGo? [y/n] :\n\nThe following commands are available: \n"
-                                 "   q : to Quit\n   p : to Pause\n\n");
+    const ConsoleRun run = RunConsole("5\ny\n", []() {
+        const int number = AskInt();
+        ReportLine(std::to_string(number) + (AskYesNo("Go?") ? " yes" : " no"));
+        ShowCommands();
+    });
+    EXPECT_EQ(run.report, "5 yes\n");
+    EXPECT_EQ(run.output, "\nGo? [y/n] :\n\nThe following commands are available: \n"
+                          "   q : to Quit\n   p : to Pause\n\n");
 }
 
 TEST(HandyFunctions, CheckCommandsPausesOnPAndQuitsOnQ)
