@@ -145,44 +145,33 @@ TEST(BadInputMatrix, InputClosedAtEachStage)
 {
     FixtureDirectory folder;
     WritePictures(folder, Jpeg(64, 48), Jpeg(64, 48));
-    const std::string report = "Game Over!\nYour Score this Game was: ";
     const std::string question = "Would you like to play again (Y/N)?: \n";
-
+    const struct
     {
-        SCOPED_TRACE("at the name prompt");
+        const char* stage;
+        const char* keys;
+        std::string waitFor;
+        int thenMs; // 4500: past the start delay, the game is running
+        const char* shown;
+    } cases[] = {
+        {"at the name prompt", "", "Please enter your name: \n", 0, "Good Job,  !\nGame Over!"},
+        {"during play", "Ann\r", "HELP MENU", 4500, "Good Job, Ann !\nGame Over!"},
+        {"at the play-again question", "Ann\rk", question, 0, "Good Job, Ann !\nGame Over!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stage);
         ChildProcess game;
         ASSERT_TRUE(game.Start(GameIn(folder)));
-        ASSERT_TRUE(game.WaitForOutput("Please enter your name: \n", TIMEOUT_MS));
-        game.CloseInput();
-        ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
-        EXPECT_EQ(game.ExitCode(), 0);
-        EXPECT_NE(game.Output().find("Good Job,  !\n" + report + "0\n"), std::string::npos);
-    }
-    {
-        SCOPED_TRACE("during play");
-        ChildProcess game;
-        ASSERT_TRUE(game.Start(GameIn(folder)));
-        ASSERT_TRUE(game.Write("Ann\r"));
-        ASSERT_TRUE(game.WaitForOutput("HELP MENU", TIMEOUT_MS));
-        Pause(4500); // past the start delay: the game is running
-        EXPECT_EQ(game.Output().find("Good Job"), std::string::npos);
-        game.CloseInput();
-        ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
-        EXPECT_EQ(game.ExitCode(), 0);
-        const std::string& output = game.Output();
-        EXPECT_NE(output.find("Good Job, Ann !\n" + report), std::string::npos);
-        EXPECT_EQ(output.substr(output.size() - question.size()), question);
-    }
-    {
-        SCOPED_TRACE("at the play-again question");
-        ChildProcess game;
-        ASSERT_TRUE(game.Start(GameIn(folder)));
-        ASSERT_TRUE(game.Write("Ann\rk"));
-        ASSERT_TRUE(game.WaitForOutput(question, TIMEOUT_MS));
+        ASSERT_TRUE(game.Write(c.keys));
+        ASSERT_TRUE(game.WaitForOutput(c.waitFor, TIMEOUT_MS));
+        Pause(c.thenMs);
         game.CloseInput();
         ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
         EXPECT_EQ(game.ExitCode(), 0);
         EXPECT_EQ(game.Error(), "");
+        const std::string& output = game.Output();
+        EXPECT_EQ(output.find("Good Job"), output.find(c.shown)) << output;
+        EXPECT_EQ(output.substr(output.size() - question.size()), question);
     }
 }
 

@@ -146,18 +146,13 @@ TEST(Ship, FliesAt150AlongHeadingAndTurnsBendOnlyOnNextThrust)
     ExpectNear(ship.Position(), stopped.Xd(), stopped.Yd(), 0.0);
     // The guard rests where the ship is after every command.
     ExpectNear(ship.GuardCircle().Position(), stopped.Xd(), stopped.Yd(), 0.0);
-}
-
-TEST(Ship, BrakeAtRestAndOtherCodesChangeNothing)
-{
-    FakeClock clock;
-    CShip ship(CPoint2D(100.0, 50.0), 15);
+    // Braking at rest and the codes that steer nothing change nothing.
     for (int code : {CMD_BRAKE, CMD_PAUSE, CMD_QUIT, CMD_HELP, CMD_NONE, 42}) {
         ship.Command(code);
         clock.Advance(500);
         EXPECT_FALSE(ship.IsMoving()) << code;
-        ExpectNear(ship.Position(), 100.0, 50.0, 0.0);
-        EXPECT_DOUBLE_EQ(ship.Heading(), HALF_PI);
+        ExpectNear(ship.Position(), stopped.Xd(), stopped.Yd(), 0.0);
+        EXPECT_NEAR(ship.Heading(), HALF_PI + QUARTER_PI, 1e-12);
     }
 }
 
@@ -184,12 +179,12 @@ TEST(Asteroid, LobesHitTestAndLagUntilDrawn)
 {
     FakeClock clock;
     CAsteroid asteroid(CPoint2D(200.0, 100.0));
-    ExpectNear(asteroid.Lobe(0).Centre(), 200.0, 115.0, 0.0);
-    ExpectNear(asteroid.Lobe(1).Centre(), 215.0, 100.0, 0.0);
-    ExpectNear(asteroid.Lobe(2).Centre(), 200.0, 85.0, 0.0);
-    ExpectNear(asteroid.Lobe(3).Centre(), 185.0, 100.0, 0.0);
-    EXPECT_DOUBLE_EQ(asteroid.Lobe(0).Radius(), 15.0);
-    EXPECT_EQ(asteroid.Lobe(0).GetColour(), 0xAAAAAA);
+    const double lobes[4][2] = {{200, 115}, {215, 100}, {200, 85}, {185, 100}};
+    for (int i = 0; i < 4; ++i) {
+        ExpectNear(asteroid.Lobe(i).Centre(), lobes[i][0], lobes[i][1], 0.0);
+        EXPECT_DOUBLE_EQ(asteroid.Lobe(i).Radius(), 15.0);
+        EXPECT_EQ(asteroid.Lobe(i).GetColour(), 0xAAAAAA);
+    }
 
     EXPECT_TRUE(asteroid.IsHit(CShip(CPoint2D(240.0, 100.0), 15)));  // 25 from lobe 1
     EXPECT_FALSE(asteroid.IsHit(CShip(CPoint2D(245.0, 100.0), 15))); // exactly 30

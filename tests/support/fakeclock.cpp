@@ -5,11 +5,9 @@
 namespace {
 long g_now = 0;
 long g_perRead = 0;
-long g_reads = 0;
 
 long ReadFakeClock()
 {
-    ++g_reads;
     const long now = g_now;
     g_now += g_perRead;
     return now;
@@ -20,7 +18,6 @@ FakeClock::FakeClock(long startMs)
 {
     g_now = startMs;
     g_perRead = 0;
-    g_reads = 0;
     SetProcessClockSource(&ReadFakeClock);
     CTimer::Resume();
 }
@@ -31,19 +28,9 @@ FakeClock::~FakeClock()
     SetProcessClockSource(nullptr);
 }
 
-void FakeClock::Set(long ms)
-{
-    g_now = ms;
-}
-
 void FakeClock::Advance(long ms)
 {
     g_now += ms;
-}
-
-void FakeClock::AdvanceSeconds(double seconds)
-{
-    g_now += static_cast<long>(seconds * 1000.0 + (seconds >= 0 ? 0.5 : -0.5));
 }
 
 long FakeClock::Now() const
@@ -54,9 +41,4 @@ long FakeClock::Now() const
 void FakeClock::SetAdvancePerRead(long ms)
 {
     g_perRead = ms;
-}
-
-long FakeClock::Reads() const
-{
-    return g_reads;
 }
