@@ -71,48 +71,37 @@ void CShape2D::Render(CBuffer2D& buffer) const
     }
 }
 
-double CShape2D::MinX() const
+double CShape2D::Extent(bool ofX, bool greatest) const
 {
-    double result = m_vertices[0].Xd();
+    const auto coordinate = [ofX](const CPoint2D& p) { return ofX ? p.Xd() : p.Yd(); };
+    double result = coordinate(m_vertices[0]);
     for (int i = 0; i < m_npts; ++i) {
-        if (m_vertices[i].Xd() < result) {
-            result = m_vertices[i].Xd();
+        const double value = coordinate(m_vertices[i]);
+        if (greatest ? value > result : value < result) {
+            result = value;
         }
     }
     return result;
+}
+
+double CShape2D::MinX() const
+{
+    return Extent(true, false);
 }
 
 double CShape2D::MaxX() const
 {
-    double result = m_vertices[0].Xd();
-    for (int i = 0; i < m_npts; ++i) {
-        if (m_vertices[i].Xd() > result) {
-            result = m_vertices[i].Xd();
-        }
-    }
-    return result;
+    return Extent(true, true);
 }
 
 double CShape2D::MinY() const
 {
-    double result = m_vertices[0].Yd();
-    for (int i = 0; i < m_npts; ++i) {
-        if (m_vertices[i].Yd() < result) {
-            result = m_vertices[i].Yd();
-        }
-    }
-    return result;
+    return Extent(false, false);
 }
 
 double CShape2D::MaxY() const
 {
-    double result = m_vertices[0].Yd();
-    for (int i = 0; i < m_npts; ++i) {
-        if (m_vertices[i].Yd() > result) {
-            result = m_vertices[i].Yd();
-        }
-    }
-    return result;
+    return Extent(false, true);
 }
 
 void CShape2D::Translate(double dx, double dy)

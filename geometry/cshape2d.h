@@ -51,6 +51,9 @@ public:
     void MoveTo(CPoint2D p);
 
 private:
+    /// The least or greatest x or y of the vertices in use (vertex 0's when none).
+    double Extent(bool ofX, bool greatest) const;
+
     int m_npts = 0;
     CPoint2D m_vertices[SHAPE_MAX_NPTS];
     PixelType m_colour = 0;

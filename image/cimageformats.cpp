@@ -8,6 +8,7 @@
 #include "image/cimagerecord.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,56 +32,48 @@ DWORD LittleEndian32(const BYTE* bytes)
 
 } // namespace
 
+bool CImageRecord::RefuseFormat(bool isMine, const char* notMine, const char* format)
+{
+    SetLastError(isMine ? (std::string(format) + " cannot be read by this program").c_str()
+                        : notMine);
+    return false;
+}
+
 bool CImageRecord::DecodeBmp(CImageFile& file)
 {
     BYTE signature[2];
-    if (ReadSignature(file, signature, sizeof(signature)) != sizeof(signature) ||
-        signature[0] != 'B' || signature[1] != 'M') {
-        SetLastError("Not a BMP");
-        return false;
-    }
-    SetLastError("BMP pictures cannot be read by this program");
-    return false;
+    const bool mine = ReadSignature(file, signature, sizeof(signature)) == sizeof(signature) &&
+                      signature[0] == 'B' && signature[1] == 'M';
+    return RefuseFormat(mine, "Not a BMP", "BMP pictures");
 }
 
 bool CImageRecord::DecodeIco(CImageFile& file)
 {
     // Reserved word 0, type 1 (icon) or 2 (cursor), at least one image.
     BYTE header[6];
-    if (ReadSignature(file, header, sizeof(header)) != sizeof(header) ||
-        LittleEndian16(header) != 0 ||
-        (LittleEndian16(header + 2) != 1 && LittleEndian16(header + 2) != 2) ||
-        LittleEndian16(header + 4) == 0) {
-        SetLastError("Not an icon");
-        return false;
-    }
-    SetLastError("Icon pictures cannot be read by this program");
-    return false;
+    const bool mine = ReadSignature(file, header, sizeof(header)) == sizeof(header) &&
+                      LittleEndian16(header) == 0 &&
+                      (LittleEndian16(header + 2) == 1 || LittleEndian16(header + 2) == 2) &&
+                      LittleEndian16(header + 4) != 0;
+    return RefuseFormat(mine, "Not an icon", "Icon pictures");
 }
 
 bool CImageRecord::DecodeGif(CImageFile& file)
 {
     BYTE signature[6];
-    if (ReadSignature(file, signature, sizeof(signature)) != sizeof(signature) ||
-        (std::memcmp(signature, "GIF87a", 6) != 0 && std::memcmp(signature, "GIF89a", 6) != 0)) {
-        SetLastError("Not a GIF");
-        return false;
-    }
-    SetLastError("GIF pictures cannot be read by this program");
-    return false;
+    const bool mine =
+        ReadSignature(file, signature, sizeof(signature)) == sizeof(signature) &&
+        (std::memcmp(signature, "GIF87a", 6) == 0 || std::memcmp(signature, "GIF89a", 6) == 0);
+    return RefuseFormat(mine, "Not a GIF", "GIF pictures");
 }
 
 bool CImageRecord::DecodeWbmp(CImageFile& file)
 {
     // Type 0 (the only one defined) and a fixed header byte of 0.
     BYTE header[2];
-    if (ReadSignature(file, header, sizeof(header)) != sizeof(header) || header[0] != 0 ||
-        header[1] != 0) {
-        SetLastError("Not a WBMP");
-        return false;
-    }
-    SetLastError("WBMP pictures cannot be read by this program");
-    return false;
+    const bool mine = ReadSignature(file, header, sizeof(header)) == sizeof(header) &&
+                      header[0] == 0 && header[1] == 0;
+    return RefuseFormat(mine, "Not a WBMP", "WBMP pictures");
 }
 
 bool CImageRecord::DecodeWmf(CImageFile& file)
@@ -89,13 +82,8 @@ bool CImageRecord::DecodeWmf(CImageFile& file)
     // followed by a header size of 9 words.
     BYTE header[4];
     const bool complete = ReadSignature(file, header, sizeof(header)) == sizeof(header);
-    const bool placeable = complete && LittleEndian32(header) == 0x9AC6CDD7U;
     const WORD type = LittleEndian16(header);
-    const bool plain = complete && (type == 1 || type == 2) && LittleEndian16(header + 2) == 9;
-    if (!placeable && !plain) {
-        SetLastError("Not a Windows metafile");
-        return false;
-    }
-    SetLastError("Windows metafiles cannot be read by this program");
-    return false;
+    const bool mine = complete && (LittleEndian32(header) == 0x9AC6CDD7U ||
+                                   ((type == 1 || type == 2) && LittleEndian16(header + 2) == 9));
+    return RefuseFormat(mine, "Not a Windows metafile", "Windows metafiles");
 }

@@ -195,6 +195,9 @@ private:
     bool DecodeIco(CImageFile& file);
     bool DecodeWbmp(CImageFile& file);
     bool DecodeWmf(CImageFile& file);
+    /// Refuses data in a decoder that cannot read its own format: isMine
+    /// chooses between notMine and "<format> cannot be read by this program".
+    bool RefuseFormat(bool isMine, const char* notMine, const char* format);
 
     /// The bitmap block (header copy, palette, rows), owned; null without a picture.
     void* pDib;
