@@ -57,6 +57,7 @@ qv_install_packages() {
 }
 
 # qv_configure_and_build BUILD_DIR [CMAKE_ARGS...]
+# Builds every target, or only those named in QV_BUILD_TARGETS.
 qv_configure_and_build() {
   local dir=$1
   shift
@@ -65,5 +66,9 @@ qv_configure_and_build() {
     echo "error: configuring $dir failed" >&2
     exit 1
   }
-  cmake --build "$dir" -j "$(nproc)"
+  local targets=()
+  for target in ${QV_BUILD_TARGETS:-}; do
+    targets+=(--target "$target")
+  done
+  cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
