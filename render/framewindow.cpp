@@ -123,9 +123,26 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
     _exit(0);
 }
 
+bool IsFullscreen()
+{
+    return (SDL_GetWindowFlags(g_window.window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+// Desktop fullscreen: the window manager lets the window cover its display
+// at the display's own resolution, and gives it back its previous size and
+// place when fullscreen ends.
+void ToggleFullscreen()
+{
+    g_window.menu.Close();
+    SDL_SetWindowFullscreen(g_window.window, IsFullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 void Zoom(int factor)
 {
     g_window.menu.Close();
+    if (IsFullscreen()) {
+        SDL_SetWindowFullscreen(g_window.window, 0);
+    }
     g_window.zoom = factor;
     if ((SDL_GetWindowFlags(g_window.window) & SDL_WINDOW_MAXIMIZED) != 0) {
         SDL_RestoreWindow(g_window.window);
@@ -144,6 +161,12 @@ void HandleKey(const SDL_KeyboardEvent& key)
             return;
         }
         EndProcess();
+    }
+    const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
+    if (key.repeat == 0 &&
+        (key.keysym.sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0))) {
+        ToggleFullscreen();
+        return;
     }
     if (key.repeat != 0 || (key.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) {
         return;
@@ -254,14 +277,43 @@ void DrawMenu()
     SDL_RenderCopy(g_window.renderer, g_window.menuTexture, nullptr, &place);
 }
 
+// The largest rectangle of the frame's shape that fits an area of
+// width x height, centred in it.
+SDL_Rect FittedFrame(int width, int height)
+{
+    const int frameWidth = g_window.frameWidth;
+    const int frameHeight = g_window.frameHeight;
+    SDL_Rect place = {0, 0, width, height};
+    if (static_cast<long long>(width) * frameHeight <=
+        static_cast<long long>(height) * frameWidth) {
+        place.h = static_cast<int>(static_cast<long long>(width) * frameHeight / frameWidth);
+    } else {
+        place.w = static_cast<int>(static_cast<long long>(height) * frameWidth / frameHeight);
+    }
+    place.x = (width - place.w) / 2;
+    place.y = (height - place.h) / 2;
+    return place;
+}
+
 // Shows the kept frame stretched over the whole client area, with the menu
-// on top when it is open. The texture ignores the pixels' top byte.
+// on top when it is open; in fullscreen the frame keeps its shape, centred
+// between black bars. The texture ignores the pixels' top byte.
 void Paint()
 {
     if (g_window.frame != nullptr) {
         SDL_UpdateTexture(g_window.frameTexture, nullptr, g_window.frame,
                           g_window.frameWidth * static_cast<int>(sizeof(PixelType)));
-        SDL_RenderCopy(g_window.renderer, g_window.frameTexture, nullptr, nullptr);
+        if (IsFullscreen()) {
+            int width = 0;
+            int height = 0;
+            SDL_GetRendererOutputSize(g_window.renderer, &width, &height);
+            const SDL_Rect place = FittedFrame(width, height);
+            SDL_SetRenderDrawColor(g_window.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+            SDL_RenderClear(g_window.renderer);
+            SDL_RenderCopy(g_window.renderer, g_window.frameTexture, nullptr, &place);
+        } else {
+            SDL_RenderCopy(g_window.renderer, g_window.frameTexture, nullptr, nullptr);
+        }
     } else {
         SDL_SetRenderDrawColor(g_window.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
         SDL_RenderClear(g_window.renderer);

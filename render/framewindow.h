@@ -12,7 +12,11 @@
 // frame it offers:
 //   - a pop-up menu on the right mouse button with "Zoom 1 x 1", "Zoom 2 x 2"
 //     and "Zoom 4 x 4", and the keys 1, 2 and 4, which resize the window to
-//     that multiple of its opened size and centre it again;
+//     that multiple of its opened size and centre it again (leaving
+//     fullscreen first);
+//   - F11 or Alt+Enter, which toggle desktop fullscreen: the frame keeps its
+//     shape, centred between black bars, and the window gets its previous
+//     size and place back afterwards;
 //   - Escape (when no menu is open) and closing the window end the whole
 //     process at once with exit status 0, after restoring the terminal;
 //   - the game keys w, a, d, s, p, k and h typed in the window are queued for
