@@ -14,7 +14,12 @@ QV_TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps
   clang-format clang-tidy valgrind
+  evilwm
+  lintian desktop-file-utils appstream man-db
 )
+# Building the Debian package (scripts/package.sh): dpkg-shlibdeps works out
+# its dependencies, and CPack finds the binaries to inspect with file.
+QV_PACKAGE_PACKAGES=(dpkg-dev file)
 
 qv_missing_packages() {
   local pkg

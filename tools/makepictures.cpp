@@ -1,7 +1,10 @@
 // Draws the game's two pictures and writes them as JPEG files:
 //   space_image.jpg          the playing field, a deep-space sky;
 //   space_image_welcome.jpg  the same sky with the title and a prompt line.
+// With --icons it draws the desktop icon instead, the ship over the sky, as
+// quorvadellix-48.png, quorvadellix-128.png and quorvadellix-256.png.
 // Usage: makepictures <output folder>
+//        makepictures --icons <output folder>
 //
 // The sky is kept dark everywhere (the nebula stays well below the grey of
 // the asteroids' outlines) so that the white ship and the grey asteroids
@@ -416,12 +419,171 @@ bool WriteJpeg(const Canvas& canvas, const std::string& path)
     return std::fclose(file) == 0 && ok;
 }
 
+// Appends a 32-bit number, most significant byte first, as PNG wants it.
+void PutBigEndian(std::string& out, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out += static_cast<char>((value >> shift) & 0xFFU);
+    }
+}
+
+std::uint32_t Crc32(const std::string& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFU;
+    for (const char byte : bytes) {
+        crc ^= static_cast<unsigned char>(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320U & (0U - (crc & 1U)));
+        }
+    }
+    return ~crc;
+}
+
+void PutChunk(std::string& out, const char* type, const std::string& data)
+{
+    PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
+    const std::string body = type + data;
+    out += body;
+    PutBigEndian(out, Crc32(body));
+}
+
+/// Writes 8-bit RGBA rows (top first) as a PNG file. The picture data goes
+/// into uncompressed deflate blocks: icons are small, and this needs no
+/// compression library.
+bool WritePng(const std::vector<std::uint8_t>& rgba, int size, const std::string& path)
+{
+    std::string raw;
+    for (int y = 0; y < size; ++y) {
+        raw += '\0'; // no row filter
+        raw.append(reinterpret_cast<const char*>(&rgba[static_cast<std::size_t>(y) * size * 4]),
+                   static_cast<std::size_t>(size) * 4);
+    }
+    std::string zlib = "\x78\x01";
+    std::uint32_t a = 1;
+    std::uint32_t b = 0;
+    for (const char byte : raw) {
+        a = (a + static_cast<unsigned char>(byte)) % 65521U;
+        b = (b + a) % 65521U;
+    }
+    for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
+        const std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
+        zlib += static_cast<char>(at + length == raw.size() ? 1 : 0);
+        for (const std::size_t half : {length, ~length}) {
+            zlib += static_cast<char>(half & 0xFFU);
+            zlib += static_cast<char>((half >> 8) & 0xFFU);
+        }
+        zlib.append(raw, at, length);
+    }
+    PutBigEndian(zlib, (b << 16) | a);
+
+    std::string header;
+    PutBigEndian(header, static_cast<std::uint32_t>(size));
+    PutBigEndian(header, static_cast<std::uint32_t>(size));
+    header += std::string("\x08\x06\x00\x00\x00", 5); // 8 bits, RGBA, no interlace
+    std::string png = "\x89PNG\r\n\x1A\n";
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", zlib);
+    PutChunk(png, "IEND", "");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "makepictures: cannot write %s\n", path.c_str());
+        return false;
+    }
+    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return std::fclose(file) == 0 && written;
+}
+
+/// Distance from (px, py) to the segment from (ax, ay) to (bx, by).
+double SegmentDistance(double px, double py, double ax, double ay, double bx, double by)
+{
+    const double dx = bx - ax;
+    const double dy = by - ay;
+    const double t = std::clamp(((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(px - ax - t * dx, py - ay - t * dy);
+}
+
+/// The icon: a square of the sky with rounded corners, and the game's ship
+/// (an arrowhead notched at its centre, in its guard circle) heading up and
+/// to the right, in white with a dark edge so it reads at any size.
+std::vector<std::uint8_t> DrawIcon(const Canvas& sky, int size)
+{
+    // The sky's middle square, averaged down to the icon's pixels.
+    const int side = std::min(sky.width, sky.height);
+    const int left = (sky.width - side) / 2;
+    const double step = static_cast<double>(side) / size;
+    const double centre = size / 2.0;
+    const double radius = size * 0.34;
+    const double line = std::max(1.2, size / 24.0);
+    std::vector<double> corners(8); // tip, rear left, centre, rear right
+    const double pi = std::acos(-1.0);
+    const double heading = pi / 4;
+    const double angles[] = {heading, heading + 0.75 * pi, 0.0, heading - 0.75 * pi};
+    for (int i = 0; i < 4; ++i) {
+        const double r = i == 2 ? 0.0 : radius;
+        corners[2 * i] = centre + r * std::cos(angles[i]);
+        corners[2 * i + 1] = centre - r * std::sin(angles[i]);
+    }
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(size) * size * 4);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            float colour[3] = {0.0F, 0.0F, 0.0F};
+            const int x0 = left + static_cast<int>(x * step);
+            const int y0 = static_cast<int>(y * step);
+            const int x1 = std::max(x0 + 1, left + static_cast<int>((x + 1) * step));
+            const int y1 = std::max(y0 + 1, static_cast<int>((y + 1) * step));
+            for (int sy = y0; sy < y1; ++sy) {
+                for (int sx = x0; sx < x1; ++sx) {
+                    for (int c = 0; c < 3; ++c) {
+                        colour[c] +=
+                            sky.rgb[(static_cast<std::size_t>(sy) * sky.width + sx) * 3 + c] /
+                            static_cast<float>((x1 - x0) * (y1 - y0));
+                    }
+                }
+            }
+            // Distance to the nearest stroke: the circle and the four lines.
+            const double px = x + 0.5;
+            const double py = y + 0.5;
+            double d = std::abs(std::hypot(px - centre, py - centre) - radius);
+            for (int i = 0; i < 4; ++i) {
+                const int j = (i + 1) % 4;
+                d = std::min(d, SegmentDistance(px, py, corners[2 * i], corners[2 * i + 1],
+                                                corners[2 * j], corners[2 * j + 1]));
+            }
+            const auto edge = static_cast<float>(std::clamp(line + 0.5 - d, 0.0, 1.0));
+            const auto stroke = static_cast<float>(std::clamp(line / 2 + 0.5 - d, 0.0, 1.0));
+            // Rounded corners, smoothed over one pixel.
+            const double corner = size / 8.0;
+            const double cx = std::clamp(px, corner, size - corner);
+            const double cy = std::clamp(py, corner, size - corner);
+            const double alpha = std::clamp(corner + 0.5 - std::hypot(px - cx, py - cy), 0.0, 1.0);
+            std::uint8_t* out = &rgba[(static_cast<std::size_t>(y) * size + x) * 4];
+            for (int c = 0; c < 3; ++c) {
+                const float shade = colour[c] * (1.0F - edge) + 255.0F * stroke;
+                out[c] = static_cast<std::uint8_t>(std::lround(std::clamp(shade, 0.0F, 255.0F)));
+            }
+            out[3] = static_cast<std::uint8_t>(std::lround(alpha * 255.0));
+        }
+    }
+    return rgba;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--icons") {
+        const Canvas sky = DrawSky();
+        for (const int size : {48, 128, 256}) {
+            const std::string path =
+                std::string(argv[2]) + "/quorvadellix-" + std::to_string(size) + ".png";
+            if (!WritePng(DrawIcon(sky, size), size, path)) {
+                return 1;
+            }
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: makepictures <output folder>\n");
+        std::fprintf(stderr, "usage: makepictures [--icons] <output folder>\n");
         return 2;
     }
     const std::string folder = argv[1];
