@@ -9,7 +9,9 @@ QV_PACKAGES=(
   libjpeg62-turbo-dev libsdl2-dev
 )
 # Only the tests need these: the fuzzer's compiler and runtime, the X server
-# and tools for the window tests, valgrind for the memory checks.
+# and tools for the window tests (and a minimal window manager, which does
+# fullscreen), valgrind for the memory checks, and Debian's checkers for the
+# package's files.
 QV_TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps

