@@ -77,8 +77,7 @@ TEST(FullscreenX11, TogglesKeepingTheFrameShapeAndRestoresTheWindow)
     // changed window may show stale content for a moment).
     const auto expect = [&](int x, int y, int w, int h, const Probes& probes) {
         const XWindowInfo wanted = {0, x, y, w, h};
-        ASSERT_TRUE(XWaitForWindow(display, "Full", &window, TIMEOUT_MS, &wanted))
-            << window.x << ", " << window.y << ": " << window.width << " x " << window.height;
+        ASSERT_TRUE(XWaitForWindow(display, "Full", &window, TIMEOUT_MS, &wanted)) << window.width;
         std::string seen, want;
         for (const auto& probe : probes) {
             want += std::to_string(probe[2]) + " ";
