@@ -198,16 +198,67 @@ int ReadByte()
     unsigned char byte = 0;
     DWORD count = 0;
     if (ReadFile(g_input, &byte, 1, &count, nullptr) != 0 && count == 1) {
-        g_inputEnded = false;
         return byte;
     }
-    g_inputEnded = true;
     return -1;
 }
 
-// Without waiting: is a byte of a piped or redirected input ready? A pipe
-// says how much it holds; a file or a device never makes a read wait, so
-// one byte is read ahead to tell a waiting byte from the end.
+// A pipe cannot be asked without waiting whether it holds a byte (Wine does
+// not implement PeekNamedPipe for them), so a helper thread does the one
+// blocking read of a byte when asked and hands it over. Like the POSIX
+// layer, at most one byte is ever read ahead of the game.
+bool g_pipeThreadStarted = false;
+bool g_pipeReadAsked = false;
+bool g_pipeReadDone = false;
+int g_pipeByte = -1;
+
+void ReadPipeBytes()
+{
+    KeyQueue& queue = Queue();
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(queue.mutex);
+            queue.changed.wait(lock, [] { return g_pipeReadAsked && !g_pipeReadDone; });
+        }
+        const int byte = ReadByte();
+        const std::lock_guard<std::mutex> lock(queue.mutex);
+        g_pipeByte = byte;
+        g_pipeReadDone = true;
+        queue.changed.notify_all();
+        if (byte < 0) {
+            return;
+        }
+    }
+}
+
+// Asks the pipe thread for a byte unless a read is under way; with wait,
+// waits for it. Returns the byte, -1 at the end, -2 while still waiting.
+int PipeByte(bool wait)
+{
+    KeyQueue& queue = Queue();
+    std::unique_lock<std::mutex> lock(queue.mutex);
+    if (!g_pipeReadAsked) {
+        g_pipeReadAsked = true;
+        queue.changed.notify_all();
+        if (!g_pipeThreadStarted) {
+            g_pipeThreadStarted = true;
+            std::thread(&ReadPipeBytes).detach();
+        }
+    }
+    if (wait) {
+        queue.changed.wait(lock, [] { return g_pipeReadDone; });
+    }
+    if (!g_pipeReadDone) {
+        return -2;
+    }
+    g_pipeReadAsked = false;
+    g_pipeReadDone = false;
+    return g_pipeByte;
+}
+
+// Without waiting: is a byte of a piped or redirected input ready? A file or
+// a device never makes a read wait, so one byte is read ahead to tell a
+// waiting byte from the end.
 bool ByteWaiting()
 {
     if (g_lookahead >= 0) {
@@ -216,18 +267,10 @@ bool ByteWaiting()
     if (g_inputEnded) {
         return false;
     }
-    if (GetFileType(g_input) == FILE_TYPE_PIPE) {
-        DWORD available = 0;
-        if (PeekNamedPipe(g_input, nullptr, 0, nullptr, &available, nullptr) == 0) {
-            g_inputEnded = true; // the writer has gone and everything was read
-            return false;
-        }
-        if (available == 0) {
-            return false;
-        }
-    }
-    g_lookahead = ReadByte();
-    return g_lookahead >= 0;
+    const int byte = GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(false) : ReadByte();
+    g_inputEnded = byte == -1;
+    g_lookahead = byte >= 0 ? byte : -1;
+    return byte >= 0;
 }
 
 void ClearWithConsoleFunctions()
@@ -322,7 +365,11 @@ char TerminalGetKey()
         g_lookahead = -1;
         return key;
     }
-    const int byte = g_inputEnded ? -1 : ReadByte();
+    if (g_inputEnded) {
+        return '\n';
+    }
+    const int byte = GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(true) : ReadByte();
+    g_inputEnded = byte < 0;
     return byte < 0 ? '\n' : static_cast<char>(byte);
 }
 

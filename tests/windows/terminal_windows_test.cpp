@@ -31,14 +31,22 @@ protected:
     // A console in line mode as standard input, before the layer's first use.
     void SetUp() override
     {
-        AllocConsole(); // fails harmlessly when the process has one
-        m_input =
-            CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        nullptr, OPEN_EXISTING, 0, nullptr);
+        // A death test's child shares its parent's console; a process under
+        // Wine without a terminal has a console without input: replace it.
+        m_input = OpenInput();
+        if (m_input == INVALID_HANDLE_VALUE && FreeConsole() != 0 && AllocConsole() != 0) {
+            m_input = OpenInput();
+        }
         ASSERT_NE(m_input, INVALID_HANDLE_VALUE);
         ASSERT_NE(SetConsoleMode(m_input, LINE_MODE), 0);
         FlushConsoleInputBuffer(m_input);
         SetStdHandle(STD_INPUT_HANDLE, m_input);
+    }
+
+    static HANDLE OpenInput()
+    {
+        return CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     }
 
     DWORD Mode() const
