@@ -165,14 +165,11 @@ int WriteImageSeedCorpus(const std::string& directory)
 
 FixtureDirectory::FixtureDirectory()
 {
-    // A folder that did not exist before, without POSIX's mkdtemp.
+    // A new folder, made without POSIX's mkdtemp.
     std::random_device seed;
-    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
-        const auto path =
-            std::filesystem::temp_directory_path() / ("qv-image-" + std::to_string(seed()));
-        std::error_code error;
-        m_path = std::filesystem::create_directory(path, error) ? path.generic_string() : "";
-    }
+    const auto path = std::filesystem::temp_directory_path() / ("qv-" + std::to_string(seed()));
+    std::error_code error;
+    m_path = std::filesystem::create_directory(path, error) ? path.generic_string() : "";
 }
 
 FixtureDirectory::~FixtureDirectory()
