@@ -91,7 +91,8 @@ TEST(WineGame, ImportsOnlySystemDlls)
 
 TEST(WineGame, WindowCentredShowsTheWelcomePictureAndEndsOnEscape)
 {
-    const std::string display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+    const char* const variable = std::getenv("DISPLAY");
+    const std::string display = variable != nullptr ? variable : "";
     std::ifstream file(std::string(QV_BINARY_DIR) + "/space_image_welcome.jpg", std::ios::binary);
     const ReferenceDecode welcome = DecodeWithLibjpeg(
         ByteVector((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
