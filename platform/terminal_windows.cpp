@@ -26,6 +26,7 @@
 #include <io.h>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -151,6 +152,23 @@ char TypedCharacter(const INPUT_RECORD& record)
     return key.uChar.AsciiChar;
 }
 
+// Puts an event read too late back in front of the console's input, for the
+// prompt that now reads it in line mode.
+void GiveBack(const INPUT_RECORD& record)
+{
+    DWORD waiting = 0;
+    GetNumberOfConsoleInputEvents(g_input, &waiting);
+    std::vector<INPUT_RECORD> events(1 + waiting, record);
+    DWORD count = 0;
+    if (waiting > 0 && ReadConsoleInputA(g_input, &events[1], waiting, &count) != 0) {
+        events.resize(1 + count);
+    } else {
+        events.resize(1);
+    }
+    DWORD written = 0;
+    WriteConsoleInputA(g_input, events.data(), static_cast<DWORD>(events.size()), &written);
+}
+
 // Moves typed characters from the console into the queue. While a prompt
 // has the console in line mode, an event read in the meantime goes back to
 // the console for the prompt to read. When the queue is full the reader
@@ -174,8 +192,7 @@ void ReadConsoleKeys()
         const char key = TypedCharacter(record);
         std::unique_lock<std::mutex> lock(queue.mutex);
         if (queue.readerPaused) {
-            DWORD written = 0;
-            WriteConsoleInputA(g_input, &record, 1, &written);
+            GiveBack(record);
             continue;
         }
         if (count == 0 || key == 0) {
