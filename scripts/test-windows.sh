@@ -36,6 +36,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 export DISPLAY=:$(head -n 1 "$ready")
+mkdir -p "$WINEPREFIX"
 wineserver -p
 "$QV_ROOT/scripts/wine-run.sh" "$WINEPREFIX" wineboot --init >/dev/null 2>&1 || true
 
