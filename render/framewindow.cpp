@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -52,6 +51,9 @@ void Warn(const char* reason)
 // explicitly chosen driver or an X11 or Wayland session is tried.
 bool HasDisplay()
 {
+#ifdef _WIN32
+    return true; // a Windows desktop always has one
+#endif
     for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && value[0] != '\0') {
@@ -120,7 +122,7 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
     FrameWindowClose();
     std::fflush(stdout);
     QvRunEmergencyCleanups();
-    _exit(0);
+    std::_Exit(0);
 }
 
 bool IsFullscreen()

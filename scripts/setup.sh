@@ -22,6 +22,15 @@ QV_TEST_PACKAGES=(
 # Building the Debian package (scripts/package.sh): dpkg-shlibdeps works out
 # its dependencies, and CPack finds the binaries to inspect with file.
 QV_PACKAGE_PACKAGES=(dpkg-dev file)
+# The Windows build: the cross compiler (POSIX threads variant), nasm for
+# libjpeg-turbo's SIMD code, apt's source tools for Debian's SDL2 and
+# libjpeg-turbo sources, zip for the package; Wine and Xvfb for its tests.
+QV_WINDOWS_PACKAGES=(
+  cmake make g++ pkg-config libjpeg62-turbo-dev libsdl2-dev libgtest-dev libgmock-dev
+  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  nasm dpkg-dev zip
+)
+QV_WINDOWS_TEST_PACKAGES=(wine wine64 xvfb xdotool x11-utils x11-apps)
 
 qv_missing_packages() {
   local pkg

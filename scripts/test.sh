@@ -19,7 +19,7 @@ fi
 echo "== Normal build"
 mkdir -p "$QV_ROOT/build"
 qv_configure_and_build "$QV_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_TESTS=ON \
-  -DQV_BUILD_BENCH=ON
+  -DQV_BUILD_BENCH=ON -DQV_WINDOWS_EXE=
 if [ -x "$QV_ROOT/scripts/fuzz.sh" ]; then
   echo "== Fuzzing"
   "$QV_ROOT/scripts/fuzz.sh" || status=1
@@ -35,5 +35,8 @@ qv_configure_and_build "$QV_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQV_SANIT
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:abort_on_error=0:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 (cd "$QV_ROOT/build-asan" && ctest -j "$jobs" --output-on-failure) || status=1
+
+echo "== Windows build and tests under Wine"
+"$QV_ROOT/scripts/test-windows.sh" || status=1
 
 exit $status

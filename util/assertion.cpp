@@ -3,7 +3,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -18,7 +22,11 @@ void WriteError(const char* text)
 {
     size_t left = std::strlen(text);
     while (left > 0) {
+#ifdef _WIN32
+        const int written = _write(2, text, static_cast<unsigned>(left));
+#else
         const ssize_t written = write(STDERR_FILENO, text, left);
+#endif
         if (written <= 0) {
             return;
         }

@@ -60,7 +60,7 @@ TEST(Shape, ExtentsMoveToAndRendering)
 TEST(ShapeDeathTest, VertexCountIndexAndParallelPreconditions)
 {
     const auto death = [](const std::string& condition, const std::string& file) {
-        return "Assertion failed: " + condition + ", file geometry/" + file + ", line [0-9]+";
+        return "Assertion failed: " + condition + ", file geometry/" + file + ", line ";
     };
     EXPECT_DEATH(CShape2D(5, true, 0),
                  death("0 <= npts && npts <= SHAPE_MAX_NPTS", "cshape2d\\.cpp"));

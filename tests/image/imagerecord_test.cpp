@@ -70,10 +70,10 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
         const CImageRecord image(Written(data).c_str(), format);
         ExpectSameAsLibjpeg(image, data);
         // Grey reads through a 256-entry palette; outside the picture: the background, zeros.
-        EXPECT_EQ((std::vector<long>{image.GetBpp(), image.GetEffWidth(), image.GetType(),
-                                     image.GetNumColors(),
-                                     Packed(image.GetPixelRgb(image.GetWidth(), 0))}),
-                  (std::vector<long>{bpp, stride, IMAGE_FORMAT_JPG, bpp == 8 ? 256 : 0, 0}));
+        EXPECT_EQ((std::vector<long long>{image.GetBpp(), image.GetEffWidth(), image.GetType(),
+                                          image.GetNumColors(),
+                                          Packed(image.GetPixelRgb(image.GetWidth(), 0))}),
+                  (std::vector<long long>{bpp, stride, IMAGE_FORMAT_JPG, bpp == 8 ? 256 : 0, 0}));
         EXPECT_STREQ(image.GetLastError(), "");
         for (DWORD i = 0; bpp == 24 && i < stride * image.GetHeight(); ++i) {
             ASSERT_TRUE(i % stride < 3 * image.GetWidth() || image.GetBits()[i] == 0) << i;

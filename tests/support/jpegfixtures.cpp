@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -163,8 +165,11 @@ int WriteImageSeedCorpus(const std::string& directory)
 
 FixtureDirectory::FixtureDirectory()
 {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/qv-image-XXXXXX";
-    m_path = mkdtemp(pattern.data()) != nullptr ? pattern : "";
+    // A new folder, made without POSIX's mkdtemp.
+    std::random_device seed;
+    const auto path = std::filesystem::temp_directory_path() / ("qv-" + std::to_string(seed()));
+    std::error_code error;
+    m_path = std::filesystem::create_directory(path, error) ? path.generic_string() : "";
 }
 
 FixtureDirectory::~FixtureDirectory()

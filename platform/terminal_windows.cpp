@@ -1,0 +1,477 @@
+// The terminal layer on a Windows console.
+//
+// A console standard input is switched to raw keys (no line input, no echo;
+// Ctrl+C still raises the console's interrupt). A reader thread blocks on the
+// console input and puts the typed characters into the key queue: polling
+// alone is not enough under Wine, whose console inside a Unix terminal
+// delivers keys only to a blocking read. Console output gets virtual-terminal
+// processing, so the clear sequence works; where the console refuses it,
+// clearing uses the console functions instead.
+//
+// A pipe or a file on standard input is read byte by byte with the same
+// end-of-input behaviour as on POSIX systems, and both standard streams are
+// binary, so the bytes of a transcript are the same as there.
+#include "platform/terminal.h"
+
+#include "util/assertion.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fcntl.h>
+#include <io.h>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Console modes. The atomics are also read by the console control handler,
+// which Windows runs on a thread of its own.
+bool g_initDone = false;
+HANDLE g_input = INVALID_HANDLE_VALUE;
+HANDLE g_output = INVALID_HANDLE_VALUE;
+bool g_inputIsConsole = false;
+DWORD g_originalInput = 0;
+DWORD g_originalOutput = 0;
+DWORD g_gameInput = 0;
+std::atomic<bool> g_modeActive{false};
+std::atomic<bool> g_outputModeChanged{false};
+// Set by TerminalRestore and the emergency paths: the game mode never comes
+// back after it.
+std::atomic<bool> g_finished{false};
+bool g_outputIsConsole = false;
+bool g_virtualTerminal = false;
+std::terminate_handler g_previousTerminate = nullptr;
+
+// Keys, shared by the console reader thread and the game. Allocated once and
+// never destroyed, so the reader may still use them while the process ends.
+struct KeyQueue
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    char keys[TERMINAL_KEY_QUEUE_SIZE] = {};
+    int head = 0;
+    int count = 0;
+    bool readerPaused = false; // the console is in line mode for a prompt
+    bool consoleEnded = false; // the console input failed for good
+};
+
+KeyQueue& Queue()
+{
+    static KeyQueue* const queue = new KeyQueue;
+    return *queue;
+}
+
+// Input from a pipe or a file: a byte that TerminalKeyHit had to read to
+// tell a waiting byte from the end is kept until TerminalGetKey takes it.
+int g_lookahead = -1;
+bool g_inputEnded = false;
+
+// Binary standard streams from the start: no CR LF translation, no Ctrl+Z
+// end of file, also for text written before the first console call.
+const bool g_binaryStreams = [] {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    return true;
+}();
+
+void PushKey(KeyQueue& queue, char key)
+{
+    queue.keys[(queue.head + queue.count) % TERMINAL_KEY_QUEUE_SIZE] = key;
+    ++queue.count;
+}
+
+void RestoreModes()
+{
+    if (g_modeActive.exchange(false)) {
+        SetConsoleMode(g_input, g_originalInput);
+    }
+    if (g_outputModeChanged.exchange(false)) {
+        SetConsoleMode(g_output, g_originalOutput);
+    }
+}
+
+// The flag goes up before the call, so that a control event that arrives in
+// between still restores (restoring unchanged modes is harmless).
+void ApplyGameMode()
+{
+    g_modeActive = true;
+    if (SetConsoleMode(g_input, g_gameInput) == 0) {
+        g_modeActive = false;
+    }
+}
+
+void EmergencyRestore()
+{
+    g_finished = true;
+    RestoreModes();
+}
+
+// Ctrl+C, Ctrl+Break, closing the console, logging off, shutting down: put
+// the console back, then let the default handling end the process.
+BOOL WINAPI OnConsoleEvent(DWORD)
+{
+    EmergencyRestore();
+    QvRunEmergencyCleanups();
+    return FALSE;
+}
+
+[[noreturn]] void OnTerminate()
+{
+    EmergencyRestore();
+    QvRunEmergencyCleanups();
+    if (g_previousTerminate != nullptr) {
+        g_previousTerminate(); // reports the exception and aborts
+    }
+    std::abort();
+}
+
+void RestoreAtExit()
+{
+    TerminalRestore();
+}
+
+// The character a console input event types, or 0 when it types none. Keys
+// count when pressed; a character composed with Alt and the number pad
+// arrives with the release of Alt.
+char TypedCharacter(const INPUT_RECORD& record)
+{
+    if (record.EventType != KEY_EVENT) {
+        return 0;
+    }
+    const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+    if (key.bKeyDown == 0 && key.wVirtualKeyCode != VK_MENU) {
+        return 0;
+    }
+    return key.uChar.AsciiChar;
+}
+
+// Puts an event read too late back in front of the console's input, for the
+// prompt that now reads it in line mode.
+void GiveBack(const INPUT_RECORD& record)
+{
+    DWORD waiting = 0;
+    GetNumberOfConsoleInputEvents(g_input, &waiting);
+    std::vector<INPUT_RECORD> events(1 + waiting, record);
+    DWORD count = 0;
+    if (waiting > 0 && ReadConsoleInputA(g_input, &events[1], waiting, &count) != 0) {
+        events.resize(1 + count);
+    } else {
+        events.resize(1);
+    }
+    DWORD written = 0;
+    WriteConsoleInputA(g_input, events.data(), static_cast<DWORD>(events.size()), &written);
+}
+
+// Moves typed characters from the console into the queue. While a prompt
+// has the console in line mode, an event read in the meantime goes back to
+// the console for the prompt to read. When the queue is full the reader
+// waits: keys typed ahead are never lost.
+void ReadConsoleKeys()
+{
+    KeyQueue& queue = Queue();
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(queue.mutex);
+            queue.changed.wait(lock, [&queue] { return !queue.readerPaused; });
+        }
+        INPUT_RECORD record{};
+        DWORD count = 0;
+        if (ReadConsoleInputA(g_input, &record, 1, &count) == 0) {
+            const std::lock_guard<std::mutex> lock(queue.mutex);
+            queue.consoleEnded = true;
+            queue.changed.notify_all();
+            return;
+        }
+        const char key = TypedCharacter(record);
+        std::unique_lock<std::mutex> lock(queue.mutex);
+        if (queue.readerPaused) {
+            GiveBack(record);
+            continue;
+        }
+        if (count == 0 || key == 0) {
+            continue;
+        }
+        const int repeats =
+            record.Event.KeyEvent.wRepeatCount > 1 ? record.Event.KeyEvent.wRepeatCount : 1;
+        for (int i = 0; i < repeats; ++i) {
+            queue.changed.wait(lock, [&queue] { return queue.count < TERMINAL_KEY_QUEUE_SIZE; });
+            PushKey(queue, key);
+        }
+        queue.changed.notify_all();
+    }
+}
+
+// One byte of a piped or redirected standard input, or -1 at its end or on
+// an error.
+int ReadByte()
+{
+    unsigned char byte = 0;
+    DWORD count = 0;
+    if (ReadFile(g_input, &byte, 1, &count, nullptr) != 0 && count == 1) {
+        return byte;
+    }
+    return -1;
+}
+
+// A pipe cannot be asked without waiting whether it holds a byte (Wine does
+// not implement PeekNamedPipe for them), so a helper thread does the one
+// blocking read of a byte when asked and hands it over. Like the POSIX
+// layer, at most one byte is ever read ahead of the game.
+bool g_pipeThreadStarted = false;
+bool g_pipeReadAsked = false;
+bool g_pipeReadDone = false;
+int g_pipeByte = -1;
+
+void ReadPipeBytes()
+{
+    KeyQueue& queue = Queue();
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(queue.mutex);
+            queue.changed.wait(lock, [] { return g_pipeReadAsked && !g_pipeReadDone; });
+        }
+        const int byte = ReadByte();
+        const std::lock_guard<std::mutex> lock(queue.mutex);
+        g_pipeByte = byte;
+        g_pipeReadDone = true;
+        queue.changed.notify_all();
+        if (byte < 0) {
+            return;
+        }
+    }
+}
+
+// Asks the pipe thread for a byte unless a read is under way; with wait,
+// waits for it. Returns the byte, -1 at the end, -2 while still waiting.
+int PipeByte(bool wait)
+{
+    KeyQueue& queue = Queue();
+    std::unique_lock<std::mutex> lock(queue.mutex);
+    if (!g_pipeReadAsked) {
+        g_pipeReadAsked = true;
+        queue.changed.notify_all();
+        if (!g_pipeThreadStarted) {
+            g_pipeThreadStarted = true;
+            std::thread(&ReadPipeBytes).detach();
+        }
+    }
+    if (wait) {
+        queue.changed.wait(lock, [] { return g_pipeReadDone; });
+    }
+    if (!g_pipeReadDone) {
+        return -2;
+    }
+    g_pipeReadAsked = false;
+    g_pipeReadDone = false;
+    return g_pipeByte;
+}
+
+// Without waiting: is a byte of a piped or redirected input ready? A file or
+// a device never makes a read wait, so one byte is read ahead to tell a
+// waiting byte from the end.
+bool ByteWaiting()
+{
+    if (g_lookahead >= 0) {
+        return true;
+    }
+    if (g_inputEnded) {
+        return false;
+    }
+    const int byte = GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(false) : ReadByte();
+    g_inputEnded = byte == -1;
+    g_lookahead = byte >= 0 ? byte : -1;
+    return byte >= 0;
+}
+
+void ClearWithConsoleFunctions()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(g_output, &info) == 0) {
+        return;
+    }
+    const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    const COORD home{0, 0};
+    DWORD done = 0;
+    FillConsoleOutputCharacterA(g_output, ' ', cells, home, &done);
+    FillConsoleOutputAttribute(g_output, info.wAttributes, cells, home, &done);
+    SetConsoleCursorPosition(g_output, home);
+}
+
+} // namespace
+
+void TerminalInit()
+{
+    if (g_initDone) {
+        return;
+    }
+    g_initDone = true;
+    g_input = GetStdHandle(STD_INPUT_HANDLE);
+    g_output = GetStdHandle(STD_OUTPUT_HANDLE);
+    g_inputIsConsole = GetConsoleMode(g_input, &g_originalInput) != 0;
+    g_outputIsConsole = GetConsoleMode(g_output, &g_originalOutput) != 0;
+    if (!g_inputIsConsole && !g_outputIsConsole) {
+        return;
+    }
+    std::atexit(&RestoreAtExit);
+    QvRegisterEmergencyCleanup(&EmergencyRestore);
+    g_previousTerminate = std::set_terminate(&OnTerminate);
+    SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+
+    if (g_outputIsConsole) {
+        const DWORD wanted =
+            g_originalOutput | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING;
+        if (wanted == g_originalOutput) {
+            g_virtualTerminal = true;
+        } else {
+            g_outputModeChanged = true;
+            g_virtualTerminal = SetConsoleMode(g_output, wanted) != 0;
+            g_outputModeChanged = g_virtualTerminal;
+        }
+    }
+    if (g_inputIsConsole) {
+        g_gameInput =
+            (g_originalInput & ~static_cast<DWORD>(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT)) |
+            ENABLE_PROCESSED_INPUT;
+        ApplyGameMode();
+        std::thread(&ReadConsoleKeys).detach();
+    }
+}
+
+bool TerminalKeyHit()
+{
+    TerminalInit();
+    {
+        KeyQueue& queue = Queue();
+        const std::lock_guard<std::mutex> lock(queue.mutex);
+        if (queue.count > 0) {
+            return true;
+        }
+    }
+    return !g_inputIsConsole && ByteWaiting();
+}
+
+char TerminalGetKey()
+{
+    TerminalInit();
+    KeyQueue& queue = Queue();
+    std::unique_lock<std::mutex> lock(queue.mutex);
+    if (g_inputIsConsole) {
+        queue.changed.wait(lock, [&queue] { return queue.count > 0 || queue.consoleEnded; });
+    }
+    if (queue.count > 0) {
+        const char key = queue.keys[queue.head];
+        queue.head = (queue.head + 1) % TERMINAL_KEY_QUEUE_SIZE;
+        --queue.count;
+        queue.changed.notify_all();
+        return key;
+    }
+    lock.unlock();
+    if (g_inputIsConsole) {
+        g_inputEnded = true;
+        return '\n';
+    }
+    if (g_lookahead >= 0) {
+        const char key = static_cast<char>(g_lookahead);
+        g_lookahead = -1;
+        return key;
+    }
+    if (g_inputEnded) {
+        return '\n';
+    }
+    const int byte = GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(true) : ReadByte();
+    g_inputEnded = byte < 0;
+    return byte < 0 ? '\n' : static_cast<char>(byte);
+}
+
+bool TerminalInputEnded()
+{
+    return g_inputEnded;
+}
+
+void TerminalWrite(const char* bytes, std::size_t count)
+{
+    TerminalInit();
+    std::fflush(stdout);
+    while (count > 0) {
+        DWORD written = 0;
+        const DWORD chunk = count > 65536 ? 65536 : static_cast<DWORD>(count);
+        if (WriteFile(g_output, bytes, chunk, &written, nullptr) == 0 || written == 0) {
+            return; // the console or the pipe is gone: nothing left to tell
+        }
+        bytes += written;
+        count -= written;
+    }
+}
+
+void TerminalPutChar(char c)
+{
+    TerminalWrite(&c, 1);
+}
+
+void TerminalClear()
+{
+    TerminalInit();
+    if (g_outputIsConsole && !g_virtualTerminal) {
+        std::fflush(stdout);
+        ClearWithConsoleFunctions();
+        return;
+    }
+    TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
+}
+
+void TerminalQueueKey(char key)
+{
+    KeyQueue& queue = Queue();
+    const std::lock_guard<std::mutex> lock(queue.mutex);
+    if (queue.count == TERMINAL_KEY_QUEUE_SIZE) {
+        return;
+    }
+    PushKey(queue, key);
+    queue.changed.notify_all();
+}
+
+void TerminalRestore()
+{
+    g_finished = true;
+    RestoreModes();
+}
+
+bool TerminalModeActive()
+{
+    return g_modeActive;
+}
+
+CTerminalLineInput::CTerminalLineInput() : m_suspended(false)
+{
+    TerminalInit();
+    if (g_modeActive) {
+        KeyQueue& queue = Queue();
+        {
+            const std::lock_guard<std::mutex> lock(queue.mutex);
+            queue.readerPaused = true;
+        }
+        if (g_modeActive.exchange(false)) {
+            SetConsoleMode(g_input, g_originalInput);
+        }
+        m_suspended = true;
+    }
+}
+
+CTerminalLineInput::~CTerminalLineInput()
+{
+    if (!m_suspended || g_finished) {
+        return;
+    }
+    ApplyGameMode();
+    KeyQueue& queue = Queue();
+    const std::lock_guard<std::mutex> lock(queue.mutex);
+    queue.readerPaused = false;
+    queue.changed.notify_all();
+}

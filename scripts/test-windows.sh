@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The Windows leg of the tests: cross-builds the game and its portable unit
+# tests with mingw-w64, runs those under Wine, then runs the Linux-side tests
+# that drive the Windows game under Wine (console over pipes, window under
+# Xvfb, imported DLLs). One X server and one persistent wineserver serve the
+# whole leg; the Wine prefix is private, in build-win/wineprefix.
+# Expects the native build in build/ (for the pictures and the Linux-side
+# tests), as test.sh leaves it.
+set -euo pipefail
+QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/setup.sh
+source "$QV_ROOT/scripts/setup.sh"
+qv_install_packages "${QV_WINDOWS_PACKAGES[@]}" "${QV_WINDOWS_TEST_PACKAGES[@]}"
+jobs=$(nproc)
+status=0
+
+deps=$("$QV_ROOT/scripts/windows-deps.sh")
+build=$QV_ROOT/build-win
+mkdir -p "$build"
+qv_configure_and_build "$build" -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-w64-x86_64.cmake" \
+  -DQV_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_PICTURES_DIR="$QV_ROOT/build"
+
+# Wine needs an X server from its first call on.
+ready=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
+xvfb=$!
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -f "$ready"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do
+  grep -q . "$ready" && break
+  sleep 0.1
+done
+export DISPLAY=:$(head -n 1 "$ready")
+mkdir -p "$WINEPREFIX"
+wineserver -p
+"$QV_ROOT/scripts/wine-run.sh" "$WINEPREFIX" wineboot --init >/dev/null 2>&1 || true
+
+echo "== Windows unit tests under Wine"
+(cd "$build" && ctest -j "$jobs" --output-on-failure) || status=1
+
+echo "== The Windows game under Wine"
+QV_BUILD_TARGETS="test_windows" qv_configure_and_build "$QV_ROOT/build" \
+  -DQV_WINDOWS_EXE="$build/quorvadellix.exe" >/dev/null
+(cd "$QV_ROOT/build" && ctest -R '^WineGame\.' --output-on-failure) || status=1
+exit $status
