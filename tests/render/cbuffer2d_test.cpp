@@ -7,10 +7,13 @@
 
 #include <climits>
 #include <cstring>
+#include <new>
 #include <random>
 #include <string>
 
 namespace {
+
+bool g_failNothrowArrayNew = false;
 
 PixelSet LinePixels(CPoint2D p, CPoint2D q, int width = 16, int height = 16, bool wrap = false)
 {
@@ -19,35 +22,78 @@ PixelSet LinePixels(CPoint2D p, CPoint2D q, int width = 16, int height = 16, boo
     return Painted(buffer);
 }
 
-// Test picture colour: all 640 x 480 pixels differ, channels vary independently.
+// Picture colours whose channels all differ from pixel to pixel.
 PixelType Expected(DWORD x, DWORD y)
 {
     return static_cast<PixelType>(((x >> 8) | ((y >> 8) << 2) | 0x40) << 16 |
                                   ((y ^ (x >> 2)) & 0xFF) << 8 | ((x + 3 * y) & 0xFF));
 }
 
-// A 24-bit picture (blue, green, red bytes) with rows stored bottom line first.
-void MakePicture(CImageRecord& image, DWORD width, DWORD height)
+// The colour of palette entry i of the 8-bit test pictures.
+PixelType Entry(PixelType i)
 {
-    ASSERT_NE(image.Create(width, height, 24, IMAGE_FORMAT_BMP), nullptr);
+    return (i ^ 0x5A) << 16 | (255 - i) << 8 | i;
+}
+
+// A 24-bit picture (blue, green, red bytes, bottom line first), or an 8-bit one whose
+// indices are the blue bytes of the 24-bit one.
+void MakePicture(CImageRecord& image, DWORD width, DWORD height, WORD bpp = 24)
+{
+    ASSERT_NE(image.Create(width, height, bpp, IMAGE_FORMAT_BMP), nullptr);
+    for (int i = 0; bpp == 8 && i < 256; ++i)
+        image.GetPalette()[i] = {static_cast<BYTE>(Entry(i)), static_cast<BYTE>(Entry(i) >> 8),
+                                 static_cast<BYTE>(Entry(i) >> 16), 0};
     for (DWORD y = 0; y < height; ++y)
         for (DWORD x = 0; x < width; ++x)
-            for (DWORD c = 0; c < 3; ++c)
-                image.GetBits()[y * image.GetEffWidth() + 3 * x + c] =
+            for (DWORD c = 0; c < bpp / 8U; ++c)
+                image.GetBits()[y * image.GetEffWidth() + bpp / 8U * x + c] =
                     static_cast<BYTE>(Expected(x, y) >> (8 * c));
+}
+
+template <typename Action> std::string FailureText(Action action)
+{
+    g_failNothrowArrayNew = true;
+    std::string text = "no exception";
+    try {
+        action();
+    } catch (const std::exception& error) {
+        text = error.what();
+    }
+    g_failNothrowArrayNew = false;
+    return text;
 }
 
 } // namespace
 
-TEST(Buffer, SetPixelClipsOrWraps)
+// The buffer's storage comes from the non-throwing array new, made to fail on demand here.
+void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
 {
+    try {
+        return g_failNothrowArrayNew ? nullptr : ::operator new[](size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
+{
+    const CBuffer2D fresh;
+    EXPECT_EQ(fresh.Width() * 1000 + fresh.Height(), 256256);
+    EXPECT_FALSE(fresh.IsWrapAround());
+    EXPECT_EQ(CountPixels(fresh, NO_COLOUR), 256 * 256);
     CBuffer2D buffer(5, 3, false);
-    for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {INT_MIN, INT_MAX}})
+    for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {0, -1}, {INT_MIN, 1}})
         buffer.SetPixel(col, row, 1);
+    buffer.SetPixelAt(-1, 2);
+    buffer.SetPixelAt(15, 2);
     EXPECT_EQ(Painted(buffer), (PixelSet{{2, 0}}));
+    buffer.SetPixelAt(14, 3); // the last of the storage: bottom right
+    buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
+    EXPECT_EQ(buffer.Index(4, 2), 4);
+    EXPECT_EQ(buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 43);
     // Written and stored column and row in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
-    const int cases[][4] = {
-        {-1, 0, 6, 0}, {7, 5, 0, 0}, {-7, 0, 0, 0}, {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
+    const int cases[][4] = {{-1, 0, 6, 0},  {7, 5, 0, 0},    {-7, 0, 0, 0},
+                            {0, -1, 0, 4},  {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
     for (const auto& c : cases) {
         CBuffer2D wrap(7, 5, true);
         wrap.SetPixel(c[0], c[1], 4);
@@ -55,62 +101,54 @@ TEST(Buffer, SetPixelClipsOrWraps)
     }
 }
 
-TEST(Buffer, RenderLineDrawsBothWaysAlikeClippedOrWrapped)
+TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
 {
     const struct
     {
         CPoint2D p, q;
         PixelSet pixels;
-        int width = 16, height = 16;
-        bool wrap = false, oneWay = false;
-    } lines[] = {
-        {{0, 0}, {3, 1}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
-        {{0, 0}, {2, 2}, {{0, 0}, {1, 1}, {2, 2}}},
-        {{0, 0}, {1, 3}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}}},
-        {{0, 3}, {3, 2}, {{0, 3}, {1, 3}, {2, 2}, {3, 2}}},
-        {{5, 5}, {5, 5}, {{5, 5}}},
-        {{0.4, 0.4}, {2.5, 2.4}, {{0, 0}, {1, 1}, {2, 1}, {3, 2}}}, // ends (0, 0), (3, 2)
-        {{-5.6, 2}, {4, 2}, {{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}, 10, 10}, // from pixel -5
-        {{8, 8}, {11, 11}, {{8, 8}, {9, 9}}, 10, 10},
-        {{8, 8}, {11, 11}, {{8, 8}, {9, 9}, {0, 0}, {1, 1}}, 10, 10, true},
-        {{-2e9, 5}, {-2, 1e9}, {}, 10, 10},
+    } drawn[] = {
+        {{0, 0}, {3, 1}, Art({"..##", "##.."})},
+        {{3, 1}, {0, 0}, Art({"..##", "##.."})},
+        {{0, 0}, {2, 1}, Art({"..#", "##."})}, // a tie stays on the start's side
+        {{2, 1}, {0, 0}, Art({".##", "#.."})},
+        {{0, 0}, {1, 3}, Art({".#", ".#", "#.", "#."})},
+        {{0, 0}, {2, 2}, Art({"..#", ".#.", "#.."})},
+        {{3, 5}, {3, 5}, Art({"...#"}, 5)},
+        {{0.4, 0.4}, {2.5, 2.4}, Art({"...#", ".##.", "#..."})}, // ends (0, 0), (3, 2)
         // Ends 2e9 pixels away: column 0 meets y = 12.5 (a tie, kept at 12), 1..3 lie above it.
-        {{-2000000000.6, 5}, {2e9, 20}, {{0, 12}, {1, 13}, {2, 13}, {3, 13}}, 4, 20, false, true},
-        {{5, -2000000000.6}, {20, 2e9}, {{12, 0}, {13, 1}, {13, 2}}, 20, 3, false, true}};
-    for (const auto& line : lines) {
+        {{-2000000000.6, 5}, {2e9, 20}, Art({".###", "#..."}, 12)},
+        {{-2e9, 5}, {-2, 1e9}, {}},
+    };
+    for (const auto& line : drawn) {
         SCOPED_TRACE(testing::Message() << line.p.Xd() << "," << line.p.Yd());
-        EXPECT_EQ(LinePixels(line.p, line.q, line.width, line.height, line.wrap), line.pixels);
-        if (!line.oneWay) {
-            EXPECT_EQ(LinePixels(line.q, line.p, line.width, line.height, line.wrap), line.pixels);
-        }
+        EXPECT_EQ(LinePixels(line.p, line.q, 4, 20), line.pixels);
     }
-    EXPECT_EQ(LinePixels(CPoint2D(-5.6, 2), CPoint2D(4, 2), 10, 10, true).size(), 10U);
-    // Random lines clipped to 40 x 30 match the same lines in a large buffer (-13 is pixel -12).
+    EXPECT_EQ(LinePixels(CPoint2D(5, -2000000000.6), CPoint2D(20, 2e9), 20, 3),
+              (PixelSet{{12, 0}, {13, 1}, {13, 2}}));
+    // Lines in every direction, inside, crossing or beyond the edges, against the reference.
     std::mt19937 random(12345);
-    std::uniform_int_distribution<int> coordinate(-70, 110);
-    for (int n = 0; n < 20; ++n) {
-        const CPoint2D p(coordinate(random), coordinate(random));
-        const CPoint2D q(coordinate(random), coordinate(random));
-        CBuffer2D large(MAX_WIDTH, MAX_HEIGHT, false);
-        large.RenderLine(CPoint2D(p.X() + 300, p.Y() + 300), CPoint2D(q.X() + 300, q.Y() + 300), 1);
-        PixelSet window;
-        for (const auto& [col, row] : Painted(large))
-            if (col >= 300 && col < 340 && row >= 300 && row < 330)
-                window.insert({col - 300, row - 300});
-        ASSERT_EQ(LinePixels(p, q, 40, 30), window) << p.Xd() << "," << p.Yd() << " " << q.Xd();
+    std::uniform_int_distribution<int> coordinate(-30, 50);
+    for (int n = 0; n < 400; ++n) {
+        const CPoint2D p(coordinate(random), coordinate(random) / 2);
+        const CPoint2D q(coordinate(random) * (n % 3) / 2, coordinate(random));
+        PixelSet exact;
+        AddLine(exact, p, q);
+        for (const bool wrap : {false, true})
+            ASSERT_EQ(LinePixels(p, q, 20, 15, wrap), Fit(exact, 20, 15, wrap))
+                << p.X() << "," << p.Y() << " " << q.X() << "," << q.Y() << " wrap " << wrap;
     }
 }
 
 TEST(Buffer, CopiesPicturesKeepingOrientationClippingOrWrapping)
 {
-    CImageRecord image, small;
+    CImageRecord image, small, grey;
     MakePicture(image, 640, 480);
-    const CBuffer2D buffer(image, false);
-    ASSERT_TRUE(buffer.Width() == 640 && buffer.Height() == 480);
+    const CBuffer2D buffer(image, true);
+    ASSERT_TRUE(buffer.Width() == 640 && buffer.Height() == 480 && buffer.IsWrapAround());
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x)
             ASSERT_EQ(buffer.GetPixel(x, y), Expected(x, y)) << x << "," << y;
-    EXPECT_EQ(buffer.GetPixels()[479 * 640], Expected(0, 0)); // first of the last storage line
     // Past the right edge: picture columns 0..4 stay, 5..7 are gone.
     MakePicture(small, 8, 6);
     CBuffer2D clipping(20, 10, false);
@@ -122,16 +160,22 @@ TEST(Buffer, CopiesPicturesKeepingOrientationClippingOrWrapping)
     clipping.CopyImage(CPoint2D(-1e6, 3), small);
     clipping.CopyImage(CPoint2D(3, 1e6), small);
     EXPECT_TRUE(Painted(clipping).empty());
-    // (-25, 17) is pixel (-24, 17), i.e. column 16, row 7: wraps over both edges.
-    CBuffer2D wrap(20, 10, true);
-    wrap.CopyImage(CPoint2D(-25, 17), small);
-    EXPECT_EQ(Painted(wrap).size(), 48U);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(wrap.GetPixel((16 + x) % 20, (7 + y) % 10), Expected(x, y));
+    // (-25, 17) is pixel (-24, 17), i.e. column 16, row 7: wraps over both edges. A palette
+    // picture wholly inside reads through its palette.
+    MakePicture(grey, 8, 6, 8);
+    for (const bool inside : {false, true}) {
+        CBuffer2D wrap(20, 10, true);
+        const int left = inside ? 2 : 16, bottom = inside ? 3 : 7;
+        wrap.CopyImage(inside ? CPoint2D(2, 3) : CPoint2D(-25, 17), inside ? grey : small);
+        EXPECT_EQ(Painted(wrap).size(), 48U);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 8; ++x)
+                EXPECT_EQ(wrap.GetPixel((left + x) % 20, (bottom + y) % 10),
+                          inside ? Entry(Expected(x, y) & 0xFF) : Expected(x, y));
+    }
 }
 
-TEST(Buffer, AssignmentCopiesSizeFlagAndPixels)
+TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsReusingStorageOfTheSameCount)
 {
     const auto same = [](const CBuffer2D& a, const CBuffer2D& b) {
         return a.Width() == b.Width() && a.Height() == b.Height() &&
@@ -143,7 +187,6 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixels)
     CBuffer2D target(10, 5, false);
     target = source;
     EXPECT_TRUE(same(target, source) && same(CBuffer2D(source), source));
-    // Equal pixel count (24 each) keeps the storage, and so does self-assignment.
     CBuffer2D tall(4, 6, true);
     tall.Clear(0x445566);
     tall.SetPixel(3, 5, 1);
@@ -156,17 +199,43 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixels)
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall));
 }
 
+TEST(Buffer, EachWayOfGettingStorageReportsItsOwnTextAndAFailedResizeLeavesTheTarget)
+{
+    CImageRecord image;
+    ASSERT_NE(image.Create(4, 4, 24, IMAGE_FORMAT_BMP), nullptr);
+    const CBuffer2D source(8, 8, true);
+    EXPECT_EQ(FailureText([] { const CBuffer2D buffer; }),
+              "Insufficient memory to create default screen buffer");
+    EXPECT_EQ(FailureText([] { const CBuffer2D buffer(10, 10, true); }),
+              "Insufficient memory to allocate custom screen buffer");
+    EXPECT_EQ(FailureText([&image] { const CBuffer2D buffer(image, false); }),
+              "Insufficient memory to allocate image buffer");
+    EXPECT_EQ(FailureText([&source] { CBuffer2D(source).Clear(0); }),
+              "Insufficient memory to copy screen buffer");
+    CBuffer2D target(4, 4, false);
+    target.Clear(0x654321);
+    EXPECT_EQ(FailureText([&] { target = source; }), "Insufficient memory to copy screen buffer");
+    EXPECT_TRUE(target.Width() == 4 && target.Height() == 4 && !target.IsWrapAround());
+    EXPECT_EQ(CountPixels(target, 0x654321), 16);
+    CBuffer2D same(16, 4, false); // equal pixel counts need no memory
+    EXPECT_EQ(FailureText([&] { same = source; }), "no exception");
+    EXPECT_TRUE(same.Width() == 8 && same.IsWrapAround());
+}
+
 TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
 {
     const auto death = [](const std::string& condition) {
         return "Assertion failed: " + condition + ", file render/cbuffer2d\\.cpp, line [0-9]+";
     };
     EXPECT_DEATH(CBuffer2D(1025, 10, false), death("0 < width && width <= MAX_WIDTH"));
+    EXPECT_DEATH(CBuffer2D(0, 10, false), death("0 < width && width <= MAX_WIDTH"));
     EXPECT_DEATH(CBuffer2D(10, 0, true), death("0 < height && height <= MAX_HEIGHT"));
-    CImageRecord empty, wide;
+    EXPECT_DEATH(CBuffer2D(10, 769, true), death("0 < height && height <= MAX_HEIGHT"));
+    CBuffer2D(MAX_WIDTH, MAX_HEIGHT, false).PutPixel(MAX_WIDTH - 1, MAX_HEIGHT - 1, 0);
+    CImageRecord empty;
     EXPECT_DEATH(CBuffer2D(empty, false), death("image\\.IsValid\\(\\)"));
-    ASSERT_NE(wide.Create(1025, 2, 24, IMAGE_FORMAT_BMP), nullptr);
-    EXPECT_DEATH(CBuffer2D(wide, false), death("0 < width && width <= MAX_WIDTH"));
-    EXPECT_DEATH(CBuffer2D(4, 3, true).PutPixel(0, 3, 0),
-                 death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)"));
+    const std::string index = death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)");
+    for (const auto& [col, row] : PixelSet{{0, 3}, {4, 0}, {-1, 0}, {0, -1}})
+        EXPECT_DEATH(CBuffer2D(4, 3, true).PutPixel(col, row, 0), index);
+    EXPECT_DEATH(CBuffer2D(4, 3, true).Index(0, 3), index);
 }
