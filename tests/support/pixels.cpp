@@ -14,6 +14,20 @@ PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background)
     return found;
 }
 
+Picture ColoursNot(const CBuffer2D& buffer, PixelType background)
+{
+    Picture found;
+    for (const auto& pixel : PixelsNot(buffer, background))
+        found[pixel] = buffer.GetPixel(pixel.first, pixel.second);
+    return found;
+}
+
+void Paint(Picture& picture, const PixelSet& pixels, PixelType colour)
+{
+    for (const auto& pixel : pixels)
+        picture[pixel] = colour;
+}
+
 int CountPixels(const CBuffer2D& buffer, PixelType colour)
 {
     const PixelType* pixels = buffer.GetPixels();
@@ -59,6 +73,34 @@ void AddCircle(PixelSet& pixels, CPoint2D centre, double radius)
         AddLine(pixels, prev, next);
         prev = next;
     }
+}
+
+Picture ShipPicture(CPoint2D centre, double heading)
+{
+    const auto polar = [centre](double a) {
+        return CPoint2D(centre.Xd() + 15 * std::cos(a), centre.Yd() + 15 * std::sin(a));
+    };
+    const double quarter = 3.1415926535 / 4;
+    const CPoint2D chain[] = {polar(heading), polar(heading + 3 * quarter), centre,
+                              polar(heading + 5 * quarter), polar(heading)};
+    PixelSet outline, guard;
+    for (int i = 0; i < 4; ++i) {
+        AddLine(outline, chain[i], chain[i + 1]);
+        AddLine(outline, chain[i + 1], chain[i]);
+    }
+    AddCircle(guard, centre, 15);
+    Picture picture;
+    Paint(picture, outline, 0xFFFFFF);
+    Paint(picture, guard, NO_COLOUR);
+    return picture;
+}
+
+PixelSet AsteroidPixels(CPoint2D centre)
+{
+    PixelSet pixels;
+    for (const auto& [dx, dy] : {std::pair{0, 15}, {15, 0}, {0, -15}, {-15, 0}})
+        AddCircle(pixels, centre + CPoint2D(dx, dy), 15);
+    return pixels;
 }
 
 PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap)

@@ -5,6 +5,7 @@
 #include "render/cbuffer2d.h"
 
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -16,6 +17,12 @@ PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background);
 inline PixelSet Painted(const CBuffer2D& buffer) { return PixelsNot(buffer, NO_COLOUR); }
 /// How many pixels of the buffer hold exactly colour.
 int CountPixels(const CBuffer2D& buffer, PixelType colour);
+
+/// The pixels of a buffer that differ from background, with their colours.
+using Picture = std::map<std::pair<int, int>, PixelType>;
+Picture ColoursNot(const CBuffer2D& buffer, PixelType background);
+/// Paints pixels over an expected picture in one colour.
+void Paint(Picture& picture, const PixelSet& pixels, PixelType colour);
 
 /// A small picture drawn as text: one string per row, the top row first and the last one at
 /// row `bottom`; '#' marks a pixel, column 0 is the first character.
@@ -30,6 +37,10 @@ inline void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q)
     AddLine(pixels, p.X(), p.Y(), q.X(), q.Y());
 }
 void AddCircle(PixelSet& pixels, CPoint2D centre, double radius);
+/// The ship (radius 15) as drawn: a white dart, every line there and back, then its guard
+/// circle in NO_COLOUR. An asteroid: its four lobes of radius 15 around its centre.
+Picture ShipPicture(CPoint2D centre, double heading);
+PixelSet AsteroidPixels(CPoint2D centre);
 /// Keeps the pixels inside width x height, or wraps them into it.
 PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap);
 
