@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -163,8 +165,13 @@ int WriteImageSeedCorpus(const std::string& directory)
 
 FixtureDirectory::FixtureDirectory()
 {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/qv-image-XXXXXX";
-    m_path = mkdtemp(pattern.data()) != nullptr ? pattern : "";
+    // A name nobody else holds: create_directory fails on one that exists.
+    std::random_device random;
+    std::filesystem::path path;
+    do {
+        path = std::filesystem::temp_directory_path() / ("qv-image-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path));
+    m_path = path.string();
 }
 
 FixtureDirectory::~FixtureDirectory()

@@ -2,108 +2,76 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
-// The Park-Miller recurrence in 64-bit arithmetic, independent of the code
-// under test: the state after n steps from seed.
-std::int32_t StateAfter(std::int64_t seed, int n)
+// The minimal standard generator with its shuffle table, in 64-bit arithmetic, written apart
+// from the code under test.
+struct Model
 {
-    for (int i = 0; i < n; ++i) {
-        seed = seed * 16807 % 2147483647;
+    std::int64_t state;
+    std::int64_t table[32] = {};
+    std::int64_t last = 0;
+    std::int64_t Step() { return state = state * 16807 % 2147483647; }
+    int Raw()
+    {
+        if (state <= 0 || last == 0) {
+            state = std::max<std::int64_t>(-state, 1);
+            for (int j = 39; j >= 0; --j) {
+                Step();
+                table[j < 32 ? j : 0] = j < 32 ? state : table[0];
+            }
+            last = table[0];
+        }
+        Step();
+        const int j = static_cast<int>(last / 67108864);
+        last = table[j];
+        table[j] = state;
+        const double temp = last * 4.656612875245797e-10;
+        return temp > 0.99999988 ? INT_MAX : static_cast<int>(temp * 2147483647.0);
     }
-    return static_cast<std::int32_t>(seed);
-}
+};
 
 } // namespace
 
-TEST(RandomInt, MinimalStandardGeneratorMatchesKnownAnswer)
+TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
 {
     std::int32_t state = 1;
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < 10000; ++i)
         state = ParkMillerStep(state);
-    }
     EXPECT_EQ(state, 1043618065); // Park and Miller's check value
-    EXPECT_EQ(ParkMillerStep(2147483646), StateAfter(2147483646, 1));
-}
-
-TEST(RandomInt, TableAndDrawsFollowTheShuffle)
-{
-    RandomInt random(12345);
+    EXPECT_EQ(ParkMillerStep(2147483646), 2147483647 - 16807);
+    // Two objects share one sequence; a seed is negated until the next draw builds the table.
+    RandomInt a(12345), b(0);
+    EXPECT_EQ(SharedRandomState().state, 0);
+    RandomInt c(12345);
     EXPECT_EQ(SharedRandomState().state, -12345);
-    random.SetRange(0, INT_MAX);
-    // Independently: 8 discarded steps, table[31] down to table[0], then
-    // each draw steps, picks the slot from the last output and refills it.
-    std::int32_t table[RANDOM_TABLE_SIZE];
-    for (int j = RANDOM_TABLE_SIZE - 1; j >= 0; --j) {
-        table[j] = StateAfter(12345, 8 + RANDOM_TABLE_SIZE - j);
+    Model model{-12345};
+    const int ranges[][2] = {{0, INT_MAX}, {7, 7}, {1, 6}, {0, 0}, {100, 163}, {0, 1}, {5, 1000}};
+    for (int n = 0; n < 700; ++n) {
+        RandomInt& object = n % 3 == 0 ? a : (n % 3 == 1 ? b : c);
+        const auto& [low, high] = ranges[n % 7];
+        object.SetRange(low, high);
+        const int raw = model.Raw();
+        ASSERT_EQ(object.Next(), high == INT_MAX ? raw : raw % (high - low + 1) + low) << n;
     }
-    EXPECT_EQ(table[31], StateAfter(12345, 9));
-    std::int32_t last = table[0];
-    for (int draw = 1; draw <= 3; ++draw) {
-        const int j = last / 67108864;
-        last = table[j];
-        table[j] = StateAfter(12345, 40 + draw);
-        const double temp = last * 4.656612875245797e-10;
-        EXPECT_EQ(random.Next(),
-                  temp > 0.99999988 ? INT_MAX : static_cast<int>(temp * 2147483647.0));
-    }
-    EXPECT_EQ(SharedRandomState().last, last);
-    EXPECT_EQ(std::memcmp(SharedRandomState().table, table, sizeof table), 0);
-}
-
-TEST(RandomInt, RangesAreInclusiveSharedAndRepeatable)
-{
-    RandomInt random(987);
-    random.SetRange(7, 7);
-    const std::int32_t before = SharedRandomState().state;
-    EXPECT_EQ(random.Next(), 7);
-    // A one-value range still advances the shared generator; here the
-    // state first goes through the table's initialisation (40 steps).
-    EXPECT_EQ(SharedRandomState().state, StateAfter(-before, 41));
-
-    random.SetRange(1, 6);
-    bool seen[7] = {};
-    for (int i = 0; i < 2000; ++i) {
-        const int value = random.Next();
-        ASSERT_GE(value, 1);
-        ASSERT_LE(value, 6);
-        seen[value] = true;
-    }
-    EXPECT_TRUE(seen[1] && seen[2] && seen[3] && seen[4] && seen[5] && seen[6]);
-
-    // Two objects draw from one sequence: interleaving them gives what one
-    // object gives for the same seed.
-    int interleaved[6];
-    RandomInt a(4242);
-    RandomInt b(4242);
-    a.SetRange(0, 1000);
-    b.SetRange(0, 1000);
-    for (int i = 0; i < 6; i += 2) {
-        interleaved[i] = a.Next();
-        interleaved[i + 1] = b.Next();
-    }
-    RandomInt c(4242);
-    c.SetRange(0, 1000);
-    for (int value : interleaved) {
-        EXPECT_EQ(c.Next(), value);
-    }
-}
-
-TEST(RandomInt, DefaultObjectReseedsFromTheSharedState)
-{
-    RandomInt seeded(555);
-    seeded.Next();
-    const std::int32_t state = SharedRandomState().state;
+    EXPECT_EQ(SharedRandomState().table[31], model.table[31]);
+    EXPECT_EQ(SharedRandomState().last, model.last);
+    // A default object reseeds from the current state and draws over the full range.
+    const std::int32_t now = SharedRandomState().state;
     RandomInt fresh;
-    EXPECT_EQ(SharedRandomState().state, -state);
-    EXPECT_EQ(fresh.GetHigh(), INT_MAX);
-    EXPECT_GE(fresh.Next(), 0);
+    EXPECT_EQ(SharedRandomState().state, -now);
+    EXPECT_EQ(fresh.GetLow() + 0L + fresh.GetHigh(), INT_MAX);
+    Model reseeded{-now};
+    EXPECT_EQ(fresh.Next(), reseeded.Raw());
     RandomInt smallest(INT_MIN); // seeds like -1
     EXPECT_EQ(SharedRandomState().state, -1);
+    RandomInt bounded(3, 9);
+    EXPECT_EQ(bounded.GetLow() * 10 + bounded.GetHigh(), 39);
+    EXPECT_LE(SharedRandomState().state, 0);
 }
 
 TEST(RandomIntDeathTest, BadRangesStop)
@@ -114,6 +82,5 @@ TEST(RandomIntDeathTest, BadRangesStop)
     EXPECT_DEATH(random.SetRange(-1, 5), expected);
     EXPECT_DEATH(random.SetRange(5, 4), expected);
     EXPECT_DEATH(RandomInt(3, 2), expected);
-    random.SetRange(0, 0);
-    EXPECT_EQ(random.Next(), 0);
+    EXPECT_DEATH(RandomInt(-1, 2), expected);
 }
