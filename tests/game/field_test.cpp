@@ -17,10 +17,9 @@
 namespace {
 
 // An odd size: the ship starts at (320, 240), the halves rounded down.
-constexpr int WIDTH = 641;
-constexpr int HEIGHT = 481;
+constexpr int WIDTH = 641, HEIGHT = 481, N = CAsteroidField::NUM_ASTEROIDS;
+using Ranges = std::vector<std::pair<int, int>>;
 
-// A dark gradient: green from the column, blue from the row.
 PixelType BackgroundColour(int col, int row)
 {
     return ((col % 64) << 8) | (row % 100);
@@ -32,19 +31,25 @@ void ExpectAt(CPoint2D p, double x, double y, double tolerance = 1e-6)
     EXPECT_NEAR(p.Yd(), y, tolerance);
 }
 
+// A ship at (320, 240) comes closer than 30 to a lobe of an asteroid at (x, y).
+bool NearShip(int x, int y)
+{
+    const double dx = x - 320, dy = y - 240, d[] = {dx, dy + 15, dx + 15, dy, dx, dy - 15, dx - 15};
+    return std::hypot(d[0], d[1]) < 30 || std::hypot(d[2], d[3]) < 30 ||
+           std::hypot(d[4], d[5]) < 30 || std::hypot(d[6], d[3]) < 30;
+}
+
 class FieldTest : public ::testing::Test
 {
 protected:
     FieldTest() : m_screen("field", WIDTH, HEIGHT, 0, false)
     {
         m_background.Create(WIDTH, HEIGHT, 24, IMAGE_FORMAT_BMP);
-        for (int row = 0; row < HEIGHT; ++row) {
-            BYTE* line = m_background.GetBits() + row * m_background.GetEffWidth();
-            for (int col = 0; col < WIDTH; ++col) {
-                line[3 * col] = static_cast<BYTE>(BackgroundColour(col, row));
-                line[3 * col + 1] = static_cast<BYTE>(BackgroundColour(col, row) >> 8);
-            }
-        }
+        for (int row = 0; row < HEIGHT; ++row)
+            for (int col = 0; col < WIDTH; ++col)
+                for (int c = 0; c < 2; ++c) // blue and green; red stays 0
+                    m_background.GetBits()[row * m_background.GetEffWidth() + 3 * col + c] =
+                        static_cast<BYTE>(BackgroundColour(col, row) >> (8 * c));
         m_screen.SetBackground(m_background);
         CAsteroidField warmUp(m_screen); // makes the field's own generators before any snapshot
     }
@@ -60,8 +65,8 @@ protected:
         return drawn;
     }
 
-    // Draws from the generator state as it was, with ranges low..high in turn.
-    std::vector<int> Redraw(const RandomGeneratorState& from, std::vector<std::pair<int, int>> ranges)
+    // Draws again from the generator state as it was, with ranges low..high in turn.
+    std::vector<int> Redraw(const RandomGeneratorState& from, const Ranges& ranges)
     {
         const RandomGeneratorState now = SharedRandomState();
         SharedRandomState() = from;
@@ -80,38 +85,29 @@ protected:
     RandomInt m_reference;
 };
 
-// A ship at (320, 240) comes closer than 30 to a lobe of an asteroid at (x, y).
-bool NearShip(int x, int y)
-{
-    for (const auto& [dx, dy] : {std::pair{0, 15}, {15, 0}, {0, -15}, {-15, 0}})
-        if (CPoint2D(x + dx, y + dy).Distance(CPoint2D(320, 240)) < 30)
-            return true;
-    return false;
-}
-
 } // namespace
 
 TEST_F(FieldTest, NewAndResetFieldsPlaceEveryAsteroidYFirstAndShowOnlyTheShip)
 {
-    std::vector<std::pair<int, int>> ranges;
-    for (int i = 0; i < CAsteroidField::NUM_ASTEROIDS; ++i)
-        ranges.insert(ranges.end(), {{1, HEIGHT + 1}, {1, WIDTH + 1}});
+    Ranges places;
+    for (int i = 0; i < N; ++i)
+        places.insert(places.end(), {{1, HEIGHT + 1}, {1, WIDTH + 1}});
     RandomGeneratorState before = SharedRandomState();
     CAsteroidField field(m_screen);
     EXPECT_EQ(field.Bounds().MaxX() * 1000 + field.Bounds().MaxY(), WIDTH * 1000 + HEIGHT);
     for (int round = 0; round < 2; ++round) {
-        EXPECT_FALSE(field.IsOver() || field.Ship().IsMoving());
-        EXPECT_EQ(field.Launched(), 0);
-        const std::vector<int> places = Redraw(before, ranges);
-        for (int i = 0; i < CAsteroidField::NUM_ASTEROIDS; ++i) {
-            ExpectAt(field.Asteroid(i).Position(), places[2 * i + 1], places[2 * i], 0.0);
+        EXPECT_FALSE(field.IsOver() || field.Ship().IsMoving() || field.Launched() != 0);
+        const std::vector<int> drawn = Redraw(before, places);
+        for (int i = 0; i < N; ++i) {
+            ExpectAt(field.Asteroid(i).Position(), drawn[2 * i + 1], drawn[2 * i], 0.0);
             EXPECT_FALSE(field.Asteroid(i).IsMoving());
         }
         field.Draw();
         EXPECT_EQ(Drawn(), ShipPicture(CPoint2D(320, 240), HALF_PI));
+        field.Update(CMD_TURN_LEFT); // the frame shows the command's effect
+        EXPECT_EQ(Drawn(), ShipPicture(CPoint2D(320, 240), HALF_PI + QUARTER_PI));
         // A game later, turned, flying, hit and with asteroids in play: a reset starts anew.
         field.AddAsteroid();
-        field.Update(CMD_TURN_LEFT);
         field.Update(CMD_FORWARD);
         m_clock.Advance(500);
         field.Ship().MarkDestroyed();
@@ -125,36 +121,36 @@ TEST_F(FieldTest, WavesLaunchTheSlotsInTurnAndTheEleventhIsIgnored)
     CAsteroidField field(m_screen);
     // A slot whose place is on the ship is put elsewhere, y first, until clear of it, at rest.
     field.Asteroid(0) = CAsteroid(CPoint2D(330.0, 240.0));
-    std::vector<bool> moving(CAsteroidField::NUM_ASTEROIDS, false);
-    for (int wave = 1; wave <= CAsteroidField::NUM_ASTEROIDS + 1; ++wave) {
+    std::vector<bool> moving(N, false);
+    Ranges launch = {{0, 6283}, {50, 100}};
+    for (int i = 0; i < 20; ++i)
+        launch.insert(launch.end(), {{1, HEIGHT + 1}, {1, WIDTH + 1}});
+    for (int wave = 1; wave <= N + 1; ++wave) {
         SCOPED_TRACE(wave);
         const RandomGeneratorState before = SharedRandomState();
-        const CPoint2D place = field.Asteroid(std::min(wave, 10) - 1).Position();
+        const CPoint2D place = field.Asteroid(std::min(wave, N) - 1).Position();
         field.AddAsteroid();
-        EXPECT_EQ(field.Launched(), std::min(wave, CAsteroidField::NUM_ASTEROIDS));
-        if (wave > CAsteroidField::NUM_ASTEROIDS) {
+        EXPECT_EQ(field.Launched(), std::min(wave, N));
+        if (wave > N) { // no slot launched and no number drawn
             EXPECT_EQ(std::memcmp(&before, &SharedRandomState(), sizeof before), 0);
             break;
         }
-        std::vector<std::pair<int, int>> ranges = {{0, 6283}, {50, 100}};
-        for (int i = 0; i < 20; ++i)
-            ranges.insert(ranges.end(), {{1, HEIGHT + 1}, {1, WIDTH + 1}});
-        const std::vector<int> drawn = Redraw(before, ranges);
+        const std::vector<int> drawn = Redraw(before, launch);
         const CAsteroid& slot = field.Asteroid(wave - 1);
         moving[wave - 1] = !NearShip(place.X(), place.Y());
         std::size_t i = 2;
         while (!moving[wave - 1] && NearShip(drawn[i + 1], drawn[i]))
             i += 2;
         // Direction in thousandths of a radian first, then the whole speed.
-        const double direction = drawn[0] / 1000.0, speed = drawn[1];
+        const double direction = drawn[0] / 1000.0, speed = moving[wave - 1] ? drawn[1] : 0;
         const CPoint2D start = moving[wave - 1] ? place : CPoint2D(drawn[i + 1], drawn[i]);
         m_clock.Advance(100);
-        for (int k = 0; k < CAsteroidField::NUM_ASTEROIDS; ++k)
+        for (int k = 0; k < N; ++k)
             EXPECT_EQ(field.Asteroid(k).IsMoving(), moving[k]) << k;
-        EXPECT_NEAR(slot.Speed(), moving[wave - 1] ? speed : 0.0, 1e-9);
-        EXPECT_NEAR(slot.Velocity().Direction(), moving[wave - 1] ? direction : 1.5 * PI, 1e-9);
-        ExpectAt(slot.Position(), start.Xd() + slot.Speed() * 0.1 * std::cos(direction),
-                 start.Yd() + slot.Speed() * 0.1 * std::sin(direction));
+        EXPECT_NEAR(slot.Speed(), speed, 1e-9);
+        EXPECT_NEAR(slot.Velocity().Direction(), speed > 0 ? direction : 1.5 * PI, 1e-9);
+        ExpectAt(slot.Position(), start.Xd() + speed * 0.1 * std::cos(direction),
+                 start.Yd() + speed * 0.1 * std::sin(direction));
     }
     EXPECT_FALSE(moving[0]);
 }
@@ -165,11 +161,10 @@ TEST(SmallField, AWaveWithNoPlaceClearOfTheShipIsGivenUp)
     CScreen screen("small", 20, 20, 0, false);
     CAsteroidField field(screen);
     field.AddAsteroid();
-    EXPECT_EQ(field.Launched(), 0);
-    EXPECT_FALSE(field.Asteroid(0).IsMoving());
+    EXPECT_FALSE(field.Launched() != 0 || field.Asteroid(0).IsMoving());
 }
 
-TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPass)
+TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPixels)
 {
     CAsteroidField field(m_screen);
     field.Update(CMD_TURN_LEFT);
@@ -186,73 +181,59 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPass)
     m_clock.Advance(20);
     field.Update(CMD_NONE);
     ExpectAt(field.Ship().Position(), 17.0, 240.0);
-
-    const struct
-    {
-        CPoint2D start;
-        double after[4][2];
-    } cases[] = {
-        {CPoint2D(14, 14), {{17, 14}, {17, 17}, {17, 17}, {17, 17}}}, // a corner: two passes
-        {CPoint2D(630, 470), {{627, 470}, {624, 470}, {624, 467}, {624, 464}}},
-        {CPoint2D(100, 14.5), {{100, 17.5}, {100, 17.5}, {100, 17.5}, {100, 17.5}}},
-        {CPoint2D(15, 466), {{15, 466}, {15, 466}, {15, 466}, {15, 466}}}, // 15 in: inside
-        {CPoint2D(626, 15), {{626, 15}, {626, 15}, {626, 15}, {626, 15}}},
-    };
-    for (const auto& c : cases) {
-        field.Ship().StopAt(c.start);
-        for (const auto& expected : c.after) {
+    // Start, then after each of three passes. Exactly 15 in is inside; a corner takes two.
+    const double ship[][8] = {{14, 14, 17, 14, 17, 17, 17, 17},
+                              {630, 470, 627, 470, 624, 470, 624, 467},
+                              {100, 14.5, 100, 17.5, 100, 17.5, 100, 17.5},
+                              {100, 467, 100, 464, 100, 464, 100, 464},
+                              {15, 466, 15, 466, 15, 466, 15, 466},
+                              {626, 15, 626, 15, 626, 15, 626, 15}};
+    for (const auto& c : ship) {
+        field.Ship().StopAt(CPoint2D(c[0], c[1]));
+        for (int pass = 1; pass < 4; ++pass) {
             field.Update(CMD_NONE);
-            ExpectAt(field.Ship().Position(), expected[0], expected[1], 0.0);
+            ExpectAt(field.Ship().Position(), c[2 * pass], c[2 * pass + 1], 0.0);
         }
     }
-    // Right at the border a flying ship is not stopped.
-    field.Ship().StopAt(CPoint2D(15, 300));
-    field.Update(CMD_FORWARD);
-    EXPECT_TRUE(field.Ship().IsMoving());
-}
+    for (const auto& [x, y] : {std::pair{15, 300}, {626, 300}, {100, 15}, {100, 466}}) {
+        field.Ship().StopAt(CPoint2D(x, y));
+        field.Ship().Command(CMD_FORWARD);
+        field.Update(CMD_NONE); // right at the border a flying ship is not stopped
+        EXPECT_TRUE(field.Ship().IsMoving()) << x << "," << y;
+    }
 
-TEST_F(FieldTest, AsteroidsWrapBeyondThirtyPixelsKeepingTheirVelocity)
-{
-    CAsteroidField field(m_screen);
     field.AddAsteroid();
     field.AddAsteroid();
-    CAsteroid& first = field.Asteroid(0);
-    CAsteroid& second = field.Asteroid(1);
-    first.StopAt(CPoint2D(-30.0, 100.0)); // exactly -30: stays
+    CAsteroid &first = field.Asteroid(0), &second = field.Asteroid(1);
     second.LaunchFrom(CPoint2D(-29.0, 50.0), CVector2D(60.0, PI + 0.5, HALF_PI));
-    m_clock.Advance(1000); // second at x = -29 - 60 cos(0.5)
     const double dx = 60 * std::cos(PI + 0.5), dy = 60 * std::sin(PI + 0.5);
+    m_clock.Advance(1000); // second at x = -29 + dx, beyond -30
+    first.StopAt(CPoint2D(-30.0, 100.0));
     field.Update(CMD_NONE);
-    ExpectAt(first.Position(), -30.0, 100.0, 0.0);
     ExpectAt(second.Position(), WIDTH + 30.0, 50.0 + dy);
-    m_clock.Advance(1000);
+    m_clock.Advance(1000); // on with the same velocity
     ExpectAt(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
-
-    const struct
-    {
-        CPoint2D start;
-        CPoint2D after;
-    } cases[] = {
-        {CPoint2D(-30.5, 100), CPoint2D(WIDTH + 30, 100)},
-        {CPoint2D(WIDTH + 30, 100), CPoint2D(WIDTH + 30, 100)},
-        {CPoint2D(WIDTH + 31, HEIGHT + 31), CPoint2D(-30, HEIGHT + 31)}, // x first
-        {CPoint2D(-30, HEIGHT + 31), CPoint2D(-30, -30)},                // then y
-        {CPoint2D(100, HEIGHT + 30), CPoint2D(100, HEIGHT + 30)},
-        {CPoint2D(100, -31), CPoint2D(100, HEIGHT + 30)},
-    };
-    for (const auto& c : cases) {
-        first.StopAt(c.start);
+    // Start and place after one pass: x before y, strictly beyond 30 only.
+    const double asteroid[][4] = {{-30, 100, -30, 100},
+                                  {-30.5, 100, WIDTH + 30, 100},
+                                  {WIDTH + 30, 100, WIDTH + 30, 100},
+                                  {WIDTH + 31, HEIGHT + 31, -30, HEIGHT + 31},
+                                  {-30, HEIGHT + 31, -30, -30},
+                                  {100, HEIGHT + 30, 100, HEIGHT + 30},
+                                  {100, -31, 100, HEIGHT + 30},
+                                  {100, -30, 100, -30}};
+    for (const auto& c : asteroid) {
+        first.StopAt(CPoint2D(c[0], c[1]));
         field.Update(CMD_NONE);
-        ExpectAt(first.Position(), c.after.Xd(), c.after.Yd(), 0.0);
+        ExpectAt(first.Position(), c[2], c[3], 0.0);
     }
 }
 
-TEST_F(FieldTest, HitEndsTheGameButTheRestOfThePassRuns)
+TEST_F(FieldTest, AHitEndsTheGameButTheRestOfThePassRuns)
 {
     CAsteroidField field(m_screen);
     field.AddAsteroid();
-    // Slot 1 is not in play: lying on the ship, it hits nothing.
-    field.Asteroid(1) = CAsteroid(CPoint2D(320.0, 240.0));
+    field.Asteroid(1) = CAsteroid(CPoint2D(320.0, 240.0)); // not in play: it hits nothing
     field.Update(CMD_NONE);
     EXPECT_FALSE(field.IsOver());
     field.Asteroid(0) = CAsteroid(CPoint2D(40.0, 240.0));
@@ -266,42 +247,37 @@ TEST_F(FieldTest, HitEndsTheGameButTheRestOfThePassRuns)
     EXPECT_EQ(Drawn(), asteroid);
 }
 
-TEST_F(FieldTest, PicturesComposeShipThenAsteroidsInSlotOrder)
+TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndPausedTimeDoesNotCount)
 {
     CAsteroidField field(m_screen);
     field.AddAsteroid();
     field.AddAsteroid();
     field.Asteroid(0) = CAsteroid(CPoint2D(100.0, 100.0));
-    field.Asteroid(1) = CAsteroid(CPoint2D(350.0, 260.0)); // over the ship's guard
+    field.Asteroid(1) = CAsteroid(CPoint2D(330.0, 255.0)); // over the ship's guard
     field.Ship().StopAt(CPoint2D(300.0, 240.0));
     field.Draw();
     Picture expected = ShipPicture(CPoint2D(300, 240), HALF_PI);
     Paint(expected, AsteroidPixels(CPoint2D(100, 100)), 0xAAAAAA);
-    Paint(expected, AsteroidPixels(CPoint2D(350, 260)), 0xAAAAAA);
+    Paint(expected, AsteroidPixels(CPoint2D(330, 255)), 0xAAAAAA);
     EXPECT_EQ(Drawn(), expected);
-}
 
-TEST_F(FieldTest, PausedTimeDoesNotCount)
-{
-    CAsteroidField field(m_screen);
-    field.AddAsteroid();
+    field.Asteroid(1).StopAt(CPoint2D(500, 400));
+    field.Asteroid(0).Launch(CVector2D(50.0, 1.0, HALF_PI));
     field.Update(CMD_FORWARD);
     m_clock.Advance(300);
     CTimer::Pause();
     field.Update(CMD_NONE);
-    const std::vector<PixelType> frame(m_screen.GetPixels(), m_screen.GetPixels() + WIDTH * HEIGHT);
-    const CPoint2D asteroid = field.Asteroid(0).Position();
+    const Picture frame = Drawn();
     m_clock.Advance(5000);
     field.Update(CMD_NONE);
-    EXPECT_TRUE(std::equal(frame.begin(), frame.end(), m_screen.GetPixels()));
+    EXPECT_EQ(Drawn(), frame);
     CTimer::Resume();
     m_clock.Advance(100);
-    ExpectAt(field.Ship().Position(), 320.0, 300.0);
-    const CVector2D v = field.Asteroid(0).Velocity();
-    ExpectAt(field.Asteroid(0).Position(), asteroid.Xd() + 0.1 * v.X(), asteroid.Yd() + 0.1 * v.Y());
+    ExpectAt(field.Ship().Position(), 300.0, 300.0);
+    ExpectAt(field.Asteroid(0).Position(), 100 + 20 * std::cos(1.0), 100 + 20 * std::sin(1.0));
 }
 
-TEST_F(FieldTest, GameHandlesPauseAndQuitAndPassesOtherCommands)
+TEST_F(FieldTest, GameHandlesPauseAndQuitPassesOtherCommandsAndScoresUnpausedSeconds)
 {
     CAsteroidField field(m_screen);
     CGame game;
@@ -309,6 +285,7 @@ TEST_F(FieldTest, GameHandlesPauseAndQuitAndPassesOtherCommands)
     game.HandleCommand(CMD_PAUSE, field);
     EXPECT_TRUE(CTimer::IsPaused());
     game.HandleCommand(CMD_TURN_LEFT, field); // dropped while paused
+    m_clock.Advance(60000);
     game.HandleCommand(CMD_PAUSE, field);
     EXPECT_FALSE(CTimer::IsPaused());
     game.HandleCommand(CMD_HELP, field);
@@ -316,20 +293,9 @@ TEST_F(FieldTest, GameHandlesPauseAndQuitAndPassesOtherCommands)
     EXPECT_FALSE(game.QuitRequested());
     game.HandleCommand(CMD_QUIT, field);
     EXPECT_TRUE(game.QuitRequested());
-}
-
-TEST(GameScore, WholeSecondsRoundedHalfUpTimesHundredWithoutPausedTime)
-{
-    FakeClock clock;
-    CGame game;
-    clock.Advance(12490);
+    // Whole seconds, rounded half up, times 100.
+    m_clock.Advance(12490);
     EXPECT_EQ(game.Score(), 1200);
-    clock.Advance(10);
+    m_clock.Advance(10);
     EXPECT_EQ(game.Score(), 1300);
-    game.Reset();
-    CTimer::Pause();
-    clock.Advance(60000);
-    CTimer::Resume();
-    clock.Advance(200);
-    EXPECT_EQ(game.Score(), 0);
 }

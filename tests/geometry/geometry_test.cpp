@@ -118,7 +118,7 @@ TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLines)
 TEST(Line, CentreSlopeParallelAndIntersection)
 {
     ExpectNear(CLine2D(0).Centre(), 0.5, 0.5);
-    const CLine2D falling(CPoint2D(0, 2), CPoint2D(2, 0), 0);
+    const CLine2D falling(CPoint2D(2, 0), CPoint2D(0, 2), 0);
     ExpectNear(CLine2D(CPoint2D(0, 0), CPoint2D(2, 2), 0).IntersectionWith(falling), 1.0, 1.0);
     EXPECT_DOUBLE_EQ(falling.Slope(), -1.0);
     const CLine2D vertical(CPoint2D(3, -5), CPoint2D(3, 7), 0);

@@ -55,16 +55,16 @@ TEST(Body, FliesFromItsLaunchPointFreezesWhilePausedAndRelaunchesWithoutAJump)
 TEST(Body, GravityAndDecelerationFollowTheLaunchModel)
 {
     FakeClock clock;
-    // 100 px/s along +y, slowed by 50 px/s^2: it stops after 2 s, 100 px on.
-    CBody2D sliding(CPoint2D(0.0, 0.0), 0.0, 50.0);
-    sliding.Launch(CVector2D(100.0, HALF_PI, HALF_PI));
+    // 100 px/s, slowed by 50 px/s^2: it stops after 2 s, 100 px on; gravity pulls down.
+    CBody2D sliding(CPoint2D(0.0, 0.0), 0.0, 50.0), falling(CPoint2D(0.0, 100.0), 10.0, 0.0);
+    sliding.Launch(CVector2D(100.0, PI / 3, HALF_PI));
     clock.Advance(1000);
-    ExpectNear(sliding.Position(), 0.0, 75.0);
+    EXPECT_EQ(falling.Speed(), 0.0); // at rest gravity does not count
+    ExpectNear(sliding.Position(), 75.0 * std::cos(PI / 3), 75.0 * std::sin(PI / 3));
     EXPECT_NEAR(sliding.Speed(), 50.0, 1e-9);
     clock.Advance(3000);
-    ExpectNear(sliding.Position(), 0.0, 100.0);
+    ExpectNear(sliding.Position(), 100.0 * std::cos(PI / 3), 100.0 * std::sin(PI / 3));
     EXPECT_NEAR(sliding.Speed(), 0.0, 1e-9);
-    CBody2D falling(CPoint2D(0.0, 100.0), 10.0, 0.0);
     falling.Launch(CVector2D(30.0, 0.0, HALF_PI));
     clock.Advance(2000);
     ExpectNear(falling.Position(), 60.0, 80.0);

@@ -15,34 +15,29 @@ namespace {
 
 bool g_failNothrowArrayNew = false;
 
-PixelSet LinePixels(CPoint2D p, CPoint2D q, int width = 16, int height = 16, bool wrap = false)
+PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = false)
 {
     CBuffer2D buffer(width, height, wrap);
     buffer.RenderLine(p, q, 0x102030);
     return Painted(buffer);
 }
 
-// Picture colours whose channels all differ from pixel to pixel.
+// Picture colours whose channels all differ from pixel to pixel; the 8-bit pictures' palette.
 PixelType Expected(DWORD x, DWORD y)
 {
     return static_cast<PixelType>(((x >> 8) | ((y >> 8) << 2) | 0x40) << 16 |
                                   ((y ^ (x >> 2)) & 0xFF) << 8 | ((x + 3 * y) & 0xFF));
 }
+PixelType Entry(PixelType i) { return (i ^ 0x5A) << 16 | (255 - i) << 8 | i; }
 
-// The colour of palette entry i of the 8-bit test pictures.
-PixelType Entry(PixelType i)
-{
-    return (i ^ 0x5A) << 16 | (255 - i) << 8 | i;
-}
-
-// A 24-bit picture (blue, green, red bytes, bottom line first), or an 8-bit one whose
-// indices are the blue bytes of the 24-bit one.
+// A 24-bit picture (blue, green, red bytes, bottom line first), or an 8-bit one whose indices
+// are the blue bytes of the 24-bit one.
 void MakePicture(CImageRecord& image, DWORD width, DWORD height, WORD bpp = 24)
 {
     ASSERT_NE(image.Create(width, height, bpp, IMAGE_FORMAT_BMP), nullptr);
     for (int i = 0; bpp == 8 && i < 256; ++i)
-        image.GetPalette()[i] = {static_cast<BYTE>(Entry(i)), static_cast<BYTE>(Entry(i) >> 8),
-                                 static_cast<BYTE>(Entry(i) >> 16), 0};
+        image.GetPalette()[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i),
+                                 static_cast<BYTE>(i ^ 0x5A), 0};
     for (DWORD y = 0; y < height; ++y)
         for (DWORD x = 0; x < width; ++x)
             for (DWORD c = 0; c < bpp / 8U; ++c)
@@ -52,8 +47,8 @@ void MakePicture(CImageRecord& image, DWORD width, DWORD height, WORD bpp = 24)
 
 template <typename Action> std::string FailureText(Action action)
 {
-    g_failNothrowArrayNew = true;
     std::string text = "no exception";
+    g_failNothrowArrayNew = true;
     try {
         action();
     } catch (const std::exception& error) {
@@ -78,8 +73,7 @@ void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
 TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
 {
     const CBuffer2D fresh;
-    EXPECT_EQ(fresh.Width() * 1000 + fresh.Height(), 256256);
-    EXPECT_FALSE(fresh.IsWrapAround());
+    EXPECT_EQ(fresh.Width() * 1000 + fresh.Height() + fresh.IsWrapAround(), 256256);
     EXPECT_EQ(CountPixels(fresh, NO_COLOUR), 256 * 256);
     CBuffer2D buffer(5, 3, false);
     for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {0, -1}, {INT_MIN, 1}})
@@ -89,11 +83,10 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
     EXPECT_EQ(Painted(buffer), (PixelSet{{2, 0}}));
     buffer.SetPixelAt(14, 3); // the last of the storage: bottom right
     buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
-    EXPECT_EQ(buffer.Index(4, 2), 4);
-    EXPECT_EQ(buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 43);
+    EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
     // Written and stored column and row in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
-    const int cases[][4] = {{-1, 0, 6, 0},  {7, 5, 0, 0},    {-7, 0, 0, 0},
-                            {0, -1, 0, 4},  {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
+    const int cases[][4] = {{-1, 0, 6, 0}, {7, 5, 0, 0},    {-7, 0, 0, 0},
+                            {0, -1, 0, 4}, {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
     for (const auto& c : cases) {
         CBuffer2D wrap(7, 5, true);
         wrap.SetPixel(c[0], c[1], 4);
@@ -120,10 +113,8 @@ TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
         {{-2000000000.6, 5}, {2e9, 20}, Art({".###", "#..."}, 12)},
         {{-2e9, 5}, {-2, 1e9}, {}},
     };
-    for (const auto& line : drawn) {
-        SCOPED_TRACE(testing::Message() << line.p.Xd() << "," << line.p.Yd());
-        EXPECT_EQ(LinePixels(line.p, line.q, 4, 20), line.pixels);
-    }
+    for (const auto& line : drawn)
+        EXPECT_EQ(LinePixels(line.p, line.q, 4, 20), line.pixels) << line.p.Xd() << "," << line.q.Yd();
     EXPECT_EQ(LinePixels(CPoint2D(5, -2000000000.6), CPoint2D(20, 2e9), 20, 3),
               (PixelSet{{12, 0}, {13, 1}, {13, 2}}));
     // Lines in every direction, inside, crossing or beyond the edges, against the reference.
@@ -140,33 +131,36 @@ TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
     }
 }
 
-TEST(Buffer, CopiesPicturesKeepingOrientationClippingOrWrapping)
+TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
 {
-    CImageRecord image, small, grey;
+    CImageRecord image, small, palette;
     MakePicture(image, 640, 480);
     const CBuffer2D buffer(image, true);
-    ASSERT_TRUE(buffer.Width() == 640 && buffer.Height() == 480 && buffer.IsWrapAround());
+    ASSERT_EQ(buffer.Width() * 1000 + buffer.Height() + buffer.IsWrapAround(), 640481);
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x)
             ASSERT_EQ(buffer.GetPixel(x, y), Expected(x, y)) << x << "," << y;
-    // Past the right edge: picture columns 0..4 stay, 5..7 are gone.
+    // One column or one row past an edge: the last one is gone, and nothing reappears.
     MakePicture(small, 8, 6);
     CBuffer2D clipping(20, 10, false);
-    clipping.CopyImage(CPoint2D(15.4, 1.6), small);
-    EXPECT_EQ(Painted(clipping).size(), 5U * 6U);
-    EXPECT_EQ(clipping.GetPixel(15, 2), Expected(0, 0));
-    EXPECT_EQ(clipping.GetPixel(19, 7), Expected(4, 5));
+    clipping.CopyImage(CPoint2D(12.6, 1), small);
+    EXPECT_EQ(Painted(clipping).size(), 7U * 6U);
+    EXPECT_TRUE(clipping.GetPixel(13, 1) == Expected(0, 0) && clipping.GetPixel(19, 6) == Expected(6, 5));
+    clipping.Clear(NO_COLOUR);
+    clipping.CopyImage(CPoint2D(3, 4.5), small);
+    EXPECT_EQ(Painted(clipping).size(), 8U * 5U);
+    EXPECT_TRUE(clipping.GetPixel(3, 5) == Expected(0, 0) && clipping.GetPixel(10, 9) == Expected(7, 4));
     clipping.Clear(NO_COLOUR);
     clipping.CopyImage(CPoint2D(-1e6, 3), small);
     clipping.CopyImage(CPoint2D(3, 1e6), small);
     EXPECT_TRUE(Painted(clipping).empty());
-    // (-25, 17) is pixel (-24, 17), i.e. column 16, row 7: wraps over both edges. A palette
-    // picture wholly inside reads through its palette.
-    MakePicture(grey, 8, 6, 8);
+    // (-25, 17) is pixel (-24, 17): column 16, row 7, over both edges. A palette picture wholly
+    // inside reads through its palette.
+    MakePicture(palette, 8, 6, 8);
     for (const bool inside : {false, true}) {
         CBuffer2D wrap(20, 10, true);
         const int left = inside ? 2 : 16, bottom = inside ? 3 : 7;
-        wrap.CopyImage(inside ? CPoint2D(2, 3) : CPoint2D(-25, 17), inside ? grey : small);
+        wrap.CopyImage(inside ? CPoint2D(2, 3) : CPoint2D(-25, 17), inside ? palette : small);
         EXPECT_EQ(Painted(wrap).size(), 48U);
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 8; ++x)
@@ -175,51 +169,38 @@ TEST(Buffer, CopiesPicturesKeepingOrientationClippingOrWrapping)
     }
 }
 
-TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsReusingStorageOfTheSameCount)
+TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText)
 {
     const auto same = [](const CBuffer2D& a, const CBuffer2D& b) {
         return a.Width() == b.Width() && a.Height() == b.Height() &&
                a.IsWrapAround() == b.IsWrapAround() &&
                std::memcmp(a.GetPixels(), b.GetPixels(), sizeof(PixelType) * a.Size()) == 0;
     };
-    CBuffer2D source(7, 3, true);
+    CBuffer2D source(7, 3, true), target(10, 5, false), tall(4, 6, true), wide(6, 4, false);
     source.RenderLine(CPoint2D(0, 0), CPoint2D(6, 2), 0x00AA00);
-    CBuffer2D target(10, 5, false);
     target = source;
     EXPECT_TRUE(same(target, source) && same(CBuffer2D(source), source));
-    CBuffer2D tall(4, 6, true);
     tall.Clear(0x445566);
     tall.SetPixel(3, 5, 1);
-    CBuffer2D wide(6, 4, false);
     const PixelType* storage = wide.GetPixels();
-    wide = tall;
+    wide = tall; // the same pixel count: the storage is kept
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall));
     CBuffer2D& alias = wide;
     wide = alias;
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall));
-}
-
-TEST(Buffer, EachWayOfGettingStorageReportsItsOwnTextAndAFailedResizeLeavesTheTarget)
-{
-    CImageRecord image;
-    ASSERT_NE(image.Create(4, 4, 24, IMAGE_FORMAT_BMP), nullptr);
-    const CBuffer2D source(8, 8, true);
+    EXPECT_EQ(FailureText([&] { wide = source; }), "Insufficient memory to copy screen buffer");
+    EXPECT_TRUE(wide.Width() == 4 && wide.Height() == 6 && CountPixels(wide, 0x445566) == 23);
+    EXPECT_EQ(FailureText([&] { tall = wide; }), "no exception");
     EXPECT_EQ(FailureText([] { const CBuffer2D buffer; }),
               "Insufficient memory to create default screen buffer");
     EXPECT_EQ(FailureText([] { const CBuffer2D buffer(10, 10, true); }),
               "Insufficient memory to allocate custom screen buffer");
+    CImageRecord image;
+    MakePicture(image, 4, 4);
     EXPECT_EQ(FailureText([&image] { const CBuffer2D buffer(image, false); }),
               "Insufficient memory to allocate image buffer");
     EXPECT_EQ(FailureText([&source] { CBuffer2D(source).Clear(0); }),
               "Insufficient memory to copy screen buffer");
-    CBuffer2D target(4, 4, false);
-    target.Clear(0x654321);
-    EXPECT_EQ(FailureText([&] { target = source; }), "Insufficient memory to copy screen buffer");
-    EXPECT_TRUE(target.Width() == 4 && target.Height() == 4 && !target.IsWrapAround());
-    EXPECT_EQ(CountPixels(target, 0x654321), 16);
-    CBuffer2D same(16, 4, false); // equal pixel counts need no memory
-    EXPECT_EQ(FailureText([&] { same = source; }), "no exception");
-    EXPECT_TRUE(same.Width() == 8 && same.IsWrapAround());
 }
 
 TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
@@ -227,10 +208,10 @@ TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
     const auto death = [](const std::string& condition) {
         return "Assertion failed: " + condition + ", file render/cbuffer2d\\.cpp, line [0-9]+";
     };
-    EXPECT_DEATH(CBuffer2D(1025, 10, false), death("0 < width && width <= MAX_WIDTH"));
-    EXPECT_DEATH(CBuffer2D(0, 10, false), death("0 < width && width <= MAX_WIDTH"));
-    EXPECT_DEATH(CBuffer2D(10, 0, true), death("0 < height && height <= MAX_HEIGHT"));
-    EXPECT_DEATH(CBuffer2D(10, 769, true), death("0 < height && height <= MAX_HEIGHT"));
+    for (const int width : {0, 1025})
+        EXPECT_DEATH(CBuffer2D(width, 10, false), death("0 < width && width <= MAX_WIDTH"));
+    for (const int height : {0, 769})
+        EXPECT_DEATH(CBuffer2D(10, height, true), death("0 < height && height <= MAX_HEIGHT"));
     CBuffer2D(MAX_WIDTH, MAX_HEIGHT, false).PutPixel(MAX_WIDTH - 1, MAX_HEIGHT - 1, 0);
     CImageRecord empty;
     EXPECT_DEATH(CBuffer2D(empty, false), death("image\\.IsValid\\(\\)"));

@@ -9,39 +9,30 @@
 #include <set>
 #include <utility>
 
-/// Pixels as (column, row) pairs.
+/// Pixels as (column, row) pairs, and pixels with their colours.
 using PixelSet = std::set<std::pair<int, int>>;
+using Picture = std::map<std::pair<int, int>, PixelType>;
 
-/// Every pixel of the buffer that holds another colour than background.
+/// The pixels of a buffer that hold another colour than background, with their colours.
+Picture ColoursNot(const CBuffer2D& buffer, PixelType background);
 PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background);
 inline PixelSet Painted(const CBuffer2D& buffer) { return PixelsNot(buffer, NO_COLOUR); }
-/// How many pixels of the buffer hold exactly colour.
 int CountPixels(const CBuffer2D& buffer, PixelType colour);
-
-/// The pixels of a buffer that differ from background, with their colours.
-using Picture = std::map<std::pair<int, int>, PixelType>;
-Picture ColoursNot(const CBuffer2D& buffer, PixelType background);
 /// Paints pixels over an expected picture in one colour.
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour);
-
-/// A small picture drawn as text: one string per row, the top row first and the last one at
-/// row `bottom`; '#' marks a pixel, column 0 is the first character.
+/// A small picture drawn as text, one string per row from the top, the last one at row
+/// `bottom`; '#' marks a pixel, column 0 is the first character.
 PixelSet Art(std::initializer_list<const char*> rows, int bottom = 0);
-
-/// Reference drawing, written apart from the product: the pixels of a line as the rounding
-/// of the exact line (a tie stays on the starting pixel's side), and the 25 chords of a circle
-/// with corners computed directly from their angle.
-void AddLine(PixelSet& pixels, int x0, int y0, int x1, int y1);
-inline void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q)
-{
-    AddLine(pixels, p.X(), p.Y(), q.X(), q.Y());
-}
-void AddCircle(PixelSet& pixels, CPoint2D centre, double radius);
-/// The ship (radius 15) as drawn: a white dart, every line there and back, then its guard
-/// circle in NO_COLOUR. An asteroid: its four lobes of radius 15 around its centre.
-Picture ShipPicture(CPoint2D centre, double heading);
-PixelSet AsteroidPixels(CPoint2D centre);
 /// Keeps the pixels inside width x height, or wraps them into it.
 PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap);
+
+// Reference drawing, written apart from the product: a line as the rounded exact line (a tie
+// stays on the start's side); a circle's 25 chords with corners computed from their angles;
+// the ship (radius 15) as a white dart, each line there and back, then its guard circle in
+// NO_COLOUR; an asteroid's four lobes of radius 15.
+void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q);
+void AddCircle(PixelSet& pixels, CPoint2D centre, double radius);
+Picture ShipPicture(CPoint2D centre, double heading);
+PixelSet AsteroidPixels(CPoint2D centre);
 
 #endif

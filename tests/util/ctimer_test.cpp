@@ -28,6 +28,10 @@ TEST(GameClock, PauseFreezesEveryStopwatchAndResumeLeavesTheWholePauseOut)
     EXPECT_DOUBLE_EQ(CTimer::Now(), now + 1.0);
     EXPECT_DOUBLE_EQ(first.Elapsed() * 10 + second.Elapsed(), 36.5);
     EXPECT_NEAR(startedWhilePaused.Elapsed(), 1.0, 1e-9);
+    CTimer::Pause(); // a second pause is left out as well
+    clock.Advance(300);
+    CTimer::Resume();
+    EXPECT_DOUBLE_EQ(first.Elapsed(), 3.5);
     first.Reset();
     clock.Advance(250);
     EXPECT_DOUBLE_EQ(first.Elapsed(), 0.25);

@@ -19,7 +19,7 @@ TEST(HandyFunctions, RandomVectorAndPointFollowTheSharedSequence)
         const RandomGeneratorState state = SharedRandomState();
         const CVector2D vector = RandomVector(50.0, 100.0, 0.0, 2 * PI);
         const CPoint2D point = RandomPointInRect(CPoint2D(10.4, 20.6), CPoint2D(639.5, 479.2));
-        const CVector2D narrow = RandomVector(70.2, 70.9, 1.0, 1.0005);
+        const CVector2D narrow = RandomVector(70.6, 70.9, 1.0, 1.0005);
         const CPoint2D single = RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
         SharedRandomState() = state;
         // The direction in thousandths before the whole magnitude; y before x, in whole pixels

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -44,12 +45,15 @@ TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
         state = ParkMillerStep(state);
     EXPECT_EQ(state, 1043618065); // Park and Miller's check value
     EXPECT_EQ(ParkMillerStep(2147483646), 2147483647 - 16807);
-    // Two objects share one sequence; a seed is negated until the next draw builds the table.
-    RandomInt a(12345), b(0);
+    // Objects share one sequence; a seed is negated, and the next draw builds the table from it.
+    RandomInt a(0);
     EXPECT_EQ(SharedRandomState().state, 0);
-    RandomInt c(12345);
+    Model zero{0};
+    EXPECT_EQ(a.Next(), zero.Raw());
+    RandomInt b(1), c(12345);
     EXPECT_EQ(SharedRandomState().state, -12345);
-    Model model{-12345};
+    RandomInt(1); // a positive seed, however small, is negated
+    Model model{-1};
     const int ranges[][2] = {{0, INT_MAX}, {7, 7}, {1, 6}, {0, 0}, {100, 163}, {0, 1}, {5, 1000}};
     for (int n = 0; n < 700; ++n) {
         RandomInt& object = n % 3 == 0 ? a : (n % 3 == 1 ? b : c);
@@ -69,6 +73,10 @@ TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
     EXPECT_EQ(fresh.Next(), reseeded.Raw());
     RandomInt smallest(INT_MIN); // seeds like -1
     EXPECT_EQ(SharedRandomState().state, -1);
+    // Outputs near the top of the range are taken as the top itself.
+    std::fill(std::begin(SharedRandomState().table), std::end(SharedRandomState().table), INT_MAX - 1);
+    SharedRandomState().state = 5;
+    EXPECT_EQ(fresh.Next(), INT_MAX);
     RandomInt bounded(3, 9);
     EXPECT_EQ(bounded.GetLow() * 10 + bounded.GetHigh(), 39);
     EXPECT_LE(SharedRandomState().state, 0);
