@@ -44,26 +44,13 @@ class FieldTest : public ::testing::Test
 protected:
     FieldTest() : m_screen("field", WIDTH, HEIGHT, 0, false)
     {
-        m_background.Create(WIDTH, HEIGHT, 24, IMAGE_FORMAT_BMP);
-        for (int row = 0; row < HEIGHT; ++row)
-            for (int col = 0; col < WIDTH; ++col)
-                for (int c = 0; c < 2; ++c) // blue and green; red stays 0
-                    m_background.GetBits()[row * m_background.GetEffWidth() + 3 * col + c] =
-                        static_cast<BYTE>(BackgroundColour(col, row) >> (8 * c));
+        MakePicture(m_background, WIDTH, HEIGHT, BackgroundColour);
         m_screen.SetBackground(m_background);
         CAsteroidField warmUp(m_screen); // makes the field's own generators before any snapshot
     }
 
     // The screen's pixels that differ from the background picture, with their colours.
-    Picture Drawn() const
-    {
-        Picture drawn;
-        for (int row = 0; row < HEIGHT; ++row)
-            for (int col = 0; col < WIDTH; ++col)
-                if (m_screen.GetPixel(col, row) != BackgroundColour(col, row))
-                    drawn[{col, row}] = m_screen.GetPixel(col, row);
-        return drawn;
-    }
+    Picture Drawn() const { return Unlike(m_screen, BackgroundColour); }
 
     // Draws again from the generator state as it was, with ranges low..high in turn.
     std::vector<int> Redraw(const RandomGeneratorState& from, const Ranges& ranges)

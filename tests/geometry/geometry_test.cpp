@@ -48,7 +48,8 @@ std::string Death(const std::string& condition, const std::string& file)
 TEST(Point, RoundingPolarFormRotationAndArithmetic)
 {
     // Pixels: add 0.5 and truncate toward zero.
-    const double roundings[][2] = {{2.5, 3}, {-0.5, 0}, {-1.6, -1}, {-2.4, -1}, {2.49, 2}, {-0.7, 0}};
+    const double roundings[][2] = {{2.5, 3},   {-0.5, 0}, {-1.6, -1},
+                                   {-2.4, -1}, {2.49, 2}, {-0.7, 0}};
     for (const auto& r : roundings)
         EXPECT_EQ(CPoint2D(r[0], -r[0]).X() * 100 + CPoint2D(-r[0], r[0]).Y(), r[1] * 101) << r[0];
     const auto rotated = [](CPoint2D p, AngleType a, CPoint2D c) { return p.Rotate(a, c), p; };

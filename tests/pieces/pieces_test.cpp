@@ -159,10 +159,11 @@ TEST(Asteroid, FourGreyLobesHitWithinThirtyAndLagUntilDrawn)
         EXPECT_DOUBLE_EQ(asteroid.Lobe(i).Radius(), 15.0);
     }
     // Within 30 of a lobe's centre, strictly; the ship's own radius counts too.
-    const double ships[][3] = {{240, 100, 1}, {245, 100, 0}, {200, 144.9, 1}, {200, 145, 0},
-                               {155.1, 100, 1}, {200, 55, 0}, {200, 55.1, 1}};
+    const double ships[][3] = {{240, 100, 1},   {245, 100, 0}, {200, 144.9, 1}, {200, 145, 0},
+                               {155.1, 100, 1}, {200, 55, 0},  {200, 55.1, 1}};
     for (const auto& s : ships)
-        EXPECT_EQ(asteroid.IsHit(CShip(CPoint2D(s[0], s[1]), 15)), s[2] == 1) << s[0] << "," << s[1];
+        EXPECT_EQ(asteroid.IsHit(CShip(CPoint2D(s[0], s[1]), 15)), s[2] == 1)
+            << s[0] << "," << s[1];
     EXPECT_TRUE(asteroid.IsHit(CShip(CPoint2D(250.0, 100.0), 21)));
 
     CScreen screen("asteroid", 640, 480, 0, false);

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstdlib>
 
-Picture ColoursNot(const CBuffer2D& buffer, PixelType background)
+Picture Unlike(const CBuffer2D& buffer, const ColourAt& expected)
 {
     Picture found;
     for (int row = 0; row < buffer.Height(); ++row)
         for (int col = 0; col < buffer.Width(); ++col)
-            if (buffer.GetPixel(col, row) != background)
+            if (buffer.GetPixel(col, row) != expected(col, row))
                 found[{col, row}] = buffer.GetPixel(col, row);
     return found;
 }
@@ -22,9 +22,13 @@ PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background)
     return found;
 }
 
-int CountPixels(const CBuffer2D& buffer, PixelType colour)
+void MakePicture(CImageRecord& image, int width, int height, const ColourAt& colour)
 {
-    return static_cast<int>(std::count(buffer.GetPixels(), buffer.GetPixels() + buffer.Size(), colour));
+    image.Create(width, height, 24, IMAGE_FORMAT_BMP);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < 3 * width; ++x) // blue, green, red
+            image.GetBits()[y * image.GetEffWidth() + x] =
+                static_cast<BYTE>(colour(x / 3, y) >> (8 * (x % 3)));
 }
 
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour)
@@ -84,7 +88,9 @@ void AddCircle(PixelSet& pixels, CPoint2D centre, double radius)
 
 Picture ShipPicture(CPoint2D centre, double heading)
 {
-    const auto at = [centre](double a) { return centre + CPoint2D(15 * std::cos(a), 15 * std::sin(a)); };
+    const auto at = [centre](double a) {
+        return centre + CPoint2D(15 * std::cos(a), 15 * std::sin(a));
+    };
     const double eighth = 3.1415926535 / 4;
     const CPoint2D chain[] = {at(heading), at(heading + 3 * eighth), centre,
                               at(heading + 5 * eighth), at(heading)};

@@ -2,8 +2,10 @@
 #define QV_TESTS_SUPPORT_PIXELS_H
 
 #include "geometry/cpoint2d.h"
+#include "image/cimagerecord.h"
 #include "render/cbuffer2d.h"
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <set>
@@ -12,16 +14,25 @@
 /// Pixels as (column, row) pairs, and pixels with their colours.
 using PixelSet = std::set<std::pair<int, int>>;
 using Picture = std::map<std::pair<int, int>, PixelType>;
+using ColourAt = std::function<PixelType(int col, int row)>;
 
-/// The pixels of a buffer that hold another colour than background, with their colours.
-Picture ColoursNot(const CBuffer2D& buffer, PixelType background);
+/// The buffer's pixels that differ from the expected colours, with their own colours.
+Picture Unlike(const CBuffer2D& buffer, const ColourAt& expected);
+inline Picture ColoursNot(const CBuffer2D& buffer, PixelType background)
+{
+    return Unlike(buffer, [background](int, int) { return background; });
+}
 PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background);
-inline PixelSet Painted(const CBuffer2D& buffer) { return PixelsNot(buffer, NO_COLOUR); }
-int CountPixels(const CBuffer2D& buffer, PixelType colour);
+inline PixelSet Painted(const CBuffer2D& buffer)
+{
+    return PixelsNot(buffer, NO_COLOUR);
+}
+/// A 24-bit picture of width x height whose pixel (x, y), y from the bottom, is colour(x, y).
+void MakePicture(CImageRecord& image, int width, int height, const ColourAt& colour);
 /// Paints pixels over an expected picture in one colour.
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour);
-/// A small picture drawn as text, one string per row from the top, the last one at row
-/// `bottom`; '#' marks a pixel, column 0 is the first character.
+/// A small picture as text, one string per row from the top, the last one at row `bottom`;
+/// '#' marks a pixel, column 0 is the first character.
 PixelSet Art(std::initializer_list<const char*> rows, int bottom = 0);
 /// Keeps the pixels inside width x height, or wraps them into it.
 PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap);
