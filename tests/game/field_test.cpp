@@ -5,6 +5,7 @@
 #include "render/cscreen.h"
 #include "support/fakeclock.h"
 #include "support/pixels.h"
+#include "util/handyfunctions.h"
 #include "util/randomint.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,10 @@ protected:
     {
         MakePicture(m_background, WIDTH, HEIGHT, BackgroundColour);
         m_screen.SetBackground(m_background);
-        CAsteroidField warmUp(m_screen); // makes the field's own generators before any snapshot
+        // Makes the field's and the launch vector's generators before any snapshot: making a
+        // generator reseeds the shared sequence.
+        CAsteroidField warmUp(m_screen);
+        RandomVector(50.0, 100.0, 0.0, 1.0);
     }
 
     // The screen's pixels that differ from the background picture, with their colours.
