@@ -87,9 +87,11 @@ RandomInt::RandomInt(int low, int high) : m_low(0), m_high(0)
     if (perObject == 0) {
         perObject = 1;
     }
-    const int now = static_cast<int>(std::time(nullptr));
-    const int seed = static_cast<int>(std::time(nullptr)) % perObject + now;
-    Init(seed, low, high);
+    // The sum is formed in 64 bits and folded back below IM: in int it could overflow once
+    // the time and the remainder are both large.
+    const std::int64_t now = std::time(nullptr);
+    const std::int64_t seed = std::time(nullptr) % perObject + now;
+    Init(static_cast<int>(seed % IM), low, high);
 }
 
 void RandomInt::Init(int seed, int low, int high)

@@ -5,6 +5,7 @@
 #include "render/cscreen.h"
 #include "support/fakeclock.h"
 #include "support/pixels.h"
+#include "util/handyfunctions.h"
 #include "util/randomint.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,10 @@
 
 namespace {
 
-constexpr int WIDTH = 640;
-constexpr int HEIGHT = 480;
+// An odd size: the ship starts at (320, 240), the halves rounded down.
+constexpr int WIDTH = 641, HEIGHT = 481, N = CAsteroidField::NUM_ASTEROIDS;
+using Ranges = std::vector<std::pair<int, int>>;
 
-// A dark gradient: green from the column, blue from the row.
 PixelType BackgroundColour(int col, int row)
 {
     return ((col % 64) << 8) | (row % 100);
@@ -31,93 +32,129 @@ void ExpectAt(CPoint2D p, double x, double y, double tolerance = 1e-6)
     EXPECT_NEAR(p.Yd(), y, tolerance);
 }
 
+// A ship at (320, 240) comes closer than 30 to a lobe of an asteroid at (x, y).
+bool NearShip(int x, int y)
+{
+    const double dx = x - 320, dy = y - 240, d[] = {dx, dy + 15, dx + 15, dy, dx, dy - 15, dx - 15};
+    return std::hypot(d[0], d[1]) < 30 || std::hypot(d[2], d[3]) < 30 ||
+           std::hypot(d[4], d[5]) < 30 || std::hypot(d[6], d[3]) < 30;
+}
+
 class FieldTest : public ::testing::Test
 {
 protected:
     FieldTest() : m_screen("field", WIDTH, HEIGHT, 0, false)
     {
-        m_background.Create(WIDTH, HEIGHT, 24, IMAGE_FORMAT_BMP);
-        for (int row = 0; row < HEIGHT; ++row) {
-            BYTE* line = m_background.GetBits() + row * m_background.GetEffWidth();
-            for (int col = 0; col < WIDTH; ++col) {
-                line[3 * col] = static_cast<BYTE>(BackgroundColour(col, row));
-                line[3 * col + 1] = static_cast<BYTE>(BackgroundColour(col, row) >> 8);
-            }
-        }
+        MakePicture(m_background, WIDTH, HEIGHT, BackgroundColour);
         m_screen.SetBackground(m_background);
+        // Makes the field's and the launch vector's generators before any snapshot: making a
+        // generator reseeds the shared sequence.
+        CAsteroidField warmUp(m_screen);
+        RandomVector(50.0, 100.0, 0.0, 1.0);
     }
 
-    int Count(PixelType colour) const { return CountPixels(m_screen, colour); }
+    // The screen's pixels that differ from the background picture, with their colours.
+    Picture Drawn() const { return Unlike(m_screen, BackgroundColour); }
+
+    // Draws again from the generator state as it was, with ranges low..high in turn.
+    std::vector<int> Redraw(const RandomGeneratorState& from, const Ranges& ranges)
+    {
+        const RandomGeneratorState now = SharedRandomState();
+        SharedRandomState() = from;
+        std::vector<int> drawn;
+        for (const auto& [low, high] : ranges) {
+            m_reference.SetRange(low, high);
+            drawn.push_back(m_reference.Next());
+        }
+        SharedRandomState() = now;
+        return drawn;
+    }
 
     FakeClock m_clock;
     CImageRecord m_background;
     CScreen m_screen;
+    RandomInt m_reference;
 };
 
 } // namespace
 
-TEST_F(FieldTest, FreshFieldShowsBackgroundAndShipOnly)
+TEST_F(FieldTest, NewAndResetFieldsPlaceEveryAsteroidYFirstAndShowOnlyTheShip)
 {
+    Ranges places;
+    for (int i = 0; i < N; ++i)
+        places.insert(places.end(), {{1, HEIGHT + 1}, {1, WIDTH + 1}});
+    RandomGeneratorState before = SharedRandomState();
     CAsteroidField field(m_screen);
-    EXPECT_FALSE(field.IsOver());
-    EXPECT_EQ(field.Launched(), 0);
-    ExpectAt(field.Ship().Position(), 320.0, 240.0, 0.0);
-    for (int i = 0; i < CAsteroidField::NUM_ASTEROIDS; ++i) {
-        // Whole numbers from 1 to one past the far edge, at rest.
-        const CPoint2D p = field.Asteroid(i).Position();
-        EXPECT_TRUE(p.Xd() >= 1 && p.Xd() <= WIDTH + 1 && p.Yd() >= 1 && p.Yd() <= HEIGHT + 1);
-        EXPECT_EQ(p.Xd(), std::floor(p.Xd()));
-        EXPECT_FALSE(field.Asteroid(i).IsMoving());
-    }
-    field.Draw();
-    EXPECT_EQ(Count(0xAAAAAA), 0);
-    EXPECT_EQ(m_screen.GetPixel(315, 235), 0xFFFFFF);
-    EXPECT_EQ(m_screen.GetPixel(10, 20), BackgroundColour(10, 20));
-    EXPECT_EQ(m_screen.GetPixel(639, 479), BackgroundColour(639, 479));
-}
-
-TEST_F(FieldTest, PlacesDrawYBeforeX)
-{
-    CAsteroidField warmUp(m_screen); // builds the field's own generators
-    RandomInt reference(777);
-    int drawn[4];
-    for (int i = 0; i < 4; ++i) {
-        reference.SetRange(1, (i % 2 == 0 ? HEIGHT : WIDTH) + 1);
-        drawn[i] = reference.Next();
-    }
-    RandomInt reseed(777);
-    CAsteroidField field(m_screen);
-    ExpectAt(field.Asteroid(0).Position(), drawn[1], drawn[0], 0.0);
-    ExpectAt(field.Asteroid(1).Position(), drawn[3], drawn[2], 0.0);
-}
-
-TEST_F(FieldTest, WavesLaunchTheSlotsInTurnAndTheEleventhChangesNothing)
-{
-    CAsteroidField field(m_screen);
-    // An asteroid whose place overlaps the ship is put elsewhere, at rest.
-    field.Asteroid(0) = CAsteroid(CPoint2D(330.0, 240.0));
-    for (int wave = 1; wave <= CAsteroidField::NUM_ASTEROIDS; ++wave) {
-        field.AddAsteroid();
-        EXPECT_EQ(field.Launched(), wave);
-        const CAsteroid& asteroid = field.Asteroid(wave - 1);
-        EXPECT_FALSE(asteroid.IsHit(field.Ship()));
-        if (asteroid.IsMoving()) {
-            EXPECT_TRUE(asteroid.Speed() > 50.0 - 1e-9 && asteroid.Speed() < 100.0 + 1e-9);
-            EXPECT_NEAR(asteroid.Speed(), std::round(asteroid.Speed()), 1e-9);
+    EXPECT_EQ(field.Bounds().MaxX() * 1000 + field.Bounds().MaxY(), WIDTH * 1000 + HEIGHT);
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_FALSE(field.IsOver() || field.Ship().IsMoving() || field.Launched() != 0);
+        const std::vector<int> drawn = Redraw(before, places);
+        for (int i = 0; i < N; ++i) {
+            ExpectAt(field.Asteroid(i).Position(), drawn[2 * i + 1], drawn[2 * i], 0.0);
+            EXPECT_FALSE(field.Asteroid(i).IsMoving());
         }
+        field.Draw();
+        EXPECT_EQ(Drawn(), ShipPicture(CPoint2D(320, 240), HALF_PI));
+        field.Update(CMD_TURN_LEFT); // the frame shows the command's effect
+        EXPECT_EQ(Drawn(), ShipPicture(CPoint2D(320, 240), HALF_PI + QUARTER_PI));
+        // A game later, turned, flying, hit and with asteroids in play: a reset starts anew.
+        field.AddAsteroid();
+        field.Update(CMD_FORWARD);
+        m_clock.Advance(500);
+        field.Ship().MarkDestroyed();
+        before = SharedRandomState();
+        field.Reset();
     }
-    EXPECT_FALSE(field.Asteroid(0).IsMoving());
-    const CPoint2D place = field.Asteroid(0).Position();
-    m_clock.Advance(5000);
-    ExpectAt(field.Asteroid(0).Position(), place.Xd(), place.Yd(), 0.0);
-
-    const RandomGeneratorState before = SharedRandomState();
-    field.AddAsteroid();
-    EXPECT_EQ(field.Launched(), CAsteroidField::NUM_ASTEROIDS);
-    EXPECT_EQ(std::memcmp(&before, &SharedRandomState(), sizeof before), 0);
 }
 
-TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPass)
+TEST_F(FieldTest, WavesLaunchTheSlotsInTurnAndTheEleventhIsIgnored)
+{
+    CAsteroidField field(m_screen);
+    // A slot whose place is on the ship is put elsewhere, y first, until clear of it, at rest.
+    field.Asteroid(0) = CAsteroid(CPoint2D(330.0, 240.0));
+    std::vector<bool> moving(N, false);
+    Ranges launch = {{0, 6283}, {50, 100}};
+    for (int i = 0; i < 20; ++i)
+        launch.insert(launch.end(), {{1, HEIGHT + 1}, {1, WIDTH + 1}});
+    for (int wave = 1; wave <= N + 1; ++wave) {
+        SCOPED_TRACE(wave);
+        const RandomGeneratorState before = SharedRandomState();
+        const CPoint2D place = field.Asteroid(std::min(wave, N) - 1).Position();
+        field.AddAsteroid();
+        EXPECT_EQ(field.Launched(), std::min(wave, N));
+        if (wave > N) { // no slot launched and no number drawn
+            EXPECT_EQ(std::memcmp(&before, &SharedRandomState(), sizeof before), 0);
+            break;
+        }
+        const std::vector<int> drawn = Redraw(before, launch);
+        const CAsteroid& slot = field.Asteroid(wave - 1);
+        moving[wave - 1] = !NearShip(place.X(), place.Y());
+        std::size_t i = 2;
+        while (!moving[wave - 1] && NearShip(drawn[i + 1], drawn[i]))
+            i += 2;
+        // Direction in thousandths of a radian first, then the whole speed.
+        const double direction = drawn[0] / 1000.0, speed = moving[wave - 1] ? drawn[1] : 0;
+        const CPoint2D start = moving[wave - 1] ? place : CPoint2D(drawn[i + 1], drawn[i]);
+        m_clock.Advance(100);
+        for (int k = 0; k < N; ++k)
+            EXPECT_EQ(field.Asteroid(k).IsMoving(), moving[k]) << k;
+        EXPECT_NEAR(slot.Speed(), speed, 1e-9);
+        EXPECT_NEAR(slot.Velocity().Direction(), speed > 0 ? direction : 1.5 * PI, 1e-9);
+        ExpectAt(slot.Position(), start.Xd() + speed * 0.1 * std::cos(direction),
+                 start.Yd() + speed * 0.1 * std::sin(direction));
+    }
+}
+
+TEST(SmallField, AWaveWithNoPlaceClearOfTheShipIsGivenUp)
+{
+    FakeClock clock;
+    CScreen screen("small", 20, 20, 0, false);
+    CAsteroidField field(screen);
+    field.AddAsteroid();
+    EXPECT_FALSE(field.Launched() != 0 || field.Asteroid(0).IsMoving());
+}
+
+TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPixels)
 {
     CAsteroidField field(m_screen);
     field.Update(CMD_TURN_LEFT);
@@ -134,93 +171,103 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPass)
     m_clock.Advance(20);
     field.Update(CMD_NONE);
     ExpectAt(field.Ship().Position(), 17.0, 240.0);
-
-    const struct
-    {
-        CPoint2D start;
-        double after[3][2];
-    } cases[] = {
-        {CPoint2D(14, 14), {{17, 14}, {17, 17}, {17, 17}}}, // a corner: two passes
-        {CPoint2D(630, 470), {{627, 470}, {624, 470}, {624, 467}}},
-        {CPoint2D(15, 465), {{15, 465}, {15, 465}, {15, 465}}}, // exactly 15 in: inside
-    };
-    for (const auto& c : cases) {
-        field.Ship().StopAt(c.start);
-        for (const auto& expected : c.after) {
+    // Start, then after each of three passes. Exactly 15 in is inside; a corner takes two.
+    const double ship[][8] = {{14, 14, 17, 14, 17, 17, 17, 17},
+                              {630, 470, 627, 470, 624, 470, 624, 467},
+                              {100, 14.5, 100, 17.5, 100, 17.5, 100, 17.5},
+                              {100, 467, 100, 464, 100, 464, 100, 464},
+                              {15, 466, 15, 466, 15, 466, 15, 466},
+                              {626, 15, 626, 15, 626, 15, 626, 15}};
+    for (const auto& c : ship) {
+        field.Ship().StopAt(CPoint2D(c[0], c[1]));
+        for (int pass = 1; pass < 4; ++pass) {
             field.Update(CMD_NONE);
-            ExpectAt(field.Ship().Position(), expected[0], expected[1], 0.0);
+            ExpectAt(field.Ship().Position(), c[2 * pass], c[2 * pass + 1], 0.0);
         }
     }
-}
+    for (const auto& [x, y] : {std::pair{15, 300}, {626, 300}, {100, 15}, {100, 466}}) {
+        field.Ship().StopAt(CPoint2D(x, y));
+        field.Ship().Command(CMD_FORWARD);
+        field.Update(CMD_NONE); // right at the border a flying ship is not stopped
+        EXPECT_TRUE(field.Ship().IsMoving()) << x << "," << y;
+    }
 
-TEST_F(FieldTest, AsteroidsWrapBeyondThirtyPixelsKeepingTheirVelocity)
-{
-    CAsteroidField field(m_screen);
     field.AddAsteroid();
     field.AddAsteroid();
-    CAsteroid& first = field.Asteroid(0);
-    CAsteroid& second = field.Asteroid(1);
-    first.StopAt(CPoint2D(-30.0, 100.0)); // exactly -30: stays
-    second.LaunchFrom(CPoint2D(-29.0, 50.0), CVector2D(60.0, PI, HALF_PI));
-    m_clock.Advance(1000); // second at x = -89
+    CAsteroid &first = field.Asteroid(0), &second = field.Asteroid(1);
+    second.LaunchFrom(CPoint2D(-29.0, 50.0), CVector2D(60.0, PI + 0.5, HALF_PI));
+    const double dx = 60 * std::cos(PI + 0.5), dy = 60 * std::sin(PI + 0.5);
+    m_clock.Advance(1000); // second at x = -29 + dx, beyond -30
+    first.StopAt(CPoint2D(-30.0, 100.0));
     field.Update(CMD_NONE);
-    ExpectAt(first.Position(), -30.0, 100.0, 0.0);
-    ExpectAt(second.Position(), WIDTH + 30.0, 50.0);
-    m_clock.Advance(1000);
-    ExpectAt(second.Position(), WIDTH - 30.0, 50.0);
-
-    const struct
-    {
-        CPoint2D start;
-        CPoint2D after;
-    } cases[] = {
-        {CPoint2D(-30.5, 100), CPoint2D(WIDTH + 30, 100)},
-        {CPoint2D(WIDTH + 31, HEIGHT + 31), CPoint2D(-30, HEIGHT + 31)}, // x first
-        {CPoint2D(-30, HEIGHT + 31), CPoint2D(-30, -30)},                // then y
-        {CPoint2D(100, -31), CPoint2D(100, HEIGHT + 30)},
-    };
-    for (const auto& c : cases) {
-        first.StopAt(c.start);
+    ExpectAt(second.Position(), WIDTH + 30.0, 50.0 + dy);
+    m_clock.Advance(1000); // on with the same velocity
+    ExpectAt(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
+    // Start and place after one pass: x before y, strictly beyond 30 only.
+    const double asteroid[][4] = {{-30, 100, -30, 100},
+                                  {-30.5, 100, WIDTH + 30, 100},
+                                  {WIDTH + 30, 100, WIDTH + 30, 100},
+                                  {WIDTH + 31, HEIGHT + 31, -30, HEIGHT + 31},
+                                  {-30, HEIGHT + 31, -30, -30},
+                                  {100, HEIGHT + 30, 100, HEIGHT + 30},
+                                  {100, -31, 100, HEIGHT + 30},
+                                  {100, -30, 100, -30}};
+    for (const auto& c : asteroid) {
+        first.StopAt(CPoint2D(c[0], c[1]));
         field.Update(CMD_NONE);
-        ExpectAt(first.Position(), c.after.Xd(), c.after.Yd(), 0.0);
+        ExpectAt(first.Position(), c[2], c[3], 0.0);
     }
 }
 
-TEST_F(FieldTest, HitEndsGameButRestOfPassRunsAndResetGivesFreshField)
+TEST_F(FieldTest, AHitEndsTheGameButTheRestOfThePassRuns)
 {
     CAsteroidField field(m_screen);
     field.AddAsteroid();
+    field.Asteroid(1) = CAsteroid(CPoint2D(320.0, 240.0)); // not in play: it hits nothing
+    field.Update(CMD_NONE);
+    EXPECT_FALSE(field.IsOver());
     field.Asteroid(0) = CAsteroid(CPoint2D(40.0, 240.0));
     field.Ship().StopAt(CPoint2D(10.0, 240.0)); // 15 from lobe 3's centre
     field.Update(CMD_TURN_RIGHT);
     EXPECT_TRUE(field.IsOver());
     ExpectAt(field.Ship().Position(), 13.0, 240.0, 0.0);              // contained
     EXPECT_NEAR(field.Ship().Heading(), HALF_PI - QUARTER_PI, 1e-12); // steered
-    EXPECT_EQ(Count(0xFFFFFF) + Count(NO_COLOUR), 0);                 // no ship drawn
-    EXPECT_GT(Count(0xAAAAAA), 100);
-
-    field.Reset();
-    EXPECT_FALSE(field.IsOver());
-    EXPECT_EQ(field.Launched(), 0);
-    ExpectAt(field.Ship().Position(), 320.0, 240.0, 0.0);
-    EXPECT_DOUBLE_EQ(field.Ship().Heading(), HALF_PI);
+    Picture asteroid;                                                 // drawn, without the ship
+    Paint(asteroid, Fit(AsteroidPixels(CPoint2D(40, 240)), WIDTH, HEIGHT, false), 0xAAAAAA);
+    EXPECT_EQ(Drawn(), asteroid);
 }
 
-TEST_F(FieldTest, PausedFieldRedrawsTheSameFrame)
+TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndPausedTimeDoesNotCount)
 {
     CAsteroidField field(m_screen);
     field.AddAsteroid();
+    field.AddAsteroid();
+    field.Asteroid(0) = CAsteroid(CPoint2D(100.0, 100.0));
+    field.Asteroid(1) = CAsteroid(CPoint2D(330.0, 255.0)); // over the ship's guard
+    field.Ship().StopAt(CPoint2D(300.0, 240.0));
+    field.Draw();
+    Picture expected = ShipPicture(CPoint2D(300, 240), HALF_PI);
+    Paint(expected, AsteroidPixels(CPoint2D(100, 100)), 0xAAAAAA);
+    Paint(expected, AsteroidPixels(CPoint2D(330, 255)), 0xAAAAAA);
+    EXPECT_EQ(Drawn(), expected);
+
+    field.Asteroid(1).StopAt(CPoint2D(500, 400));
+    field.Asteroid(0).Launch(CVector2D(50.0, 1.0, HALF_PI));
     field.Update(CMD_FORWARD);
     m_clock.Advance(300);
     CTimer::Pause();
     field.Update(CMD_NONE);
-    const std::vector<PixelType> frame(m_screen.GetPixels(), m_screen.GetPixels() + WIDTH * HEIGHT);
+    const Picture frame = Drawn();
     m_clock.Advance(5000);
     field.Update(CMD_NONE);
-    EXPECT_TRUE(std::equal(frame.begin(), frame.end(), m_screen.GetPixels()));
+    EXPECT_EQ(Drawn(), frame);
+    CTimer::Resume();
+    m_clock.Advance(100);
+    ExpectAt(field.Ship().Position(), 300.0, 300.0);
+    ExpectAt(field.Asteroid(0).Position(), 100 + 20 * std::cos(1.0), 100 + 20 * std::sin(1.0));
 }
 
-TEST_F(FieldTest, GameHandlesPauseAndQuitAndPassesOtherCommands)
+TEST_F(FieldTest, GameHandlesPauseAndQuitPassesOtherCommandsAndScoresUnpausedSeconds)
 {
     CAsteroidField field(m_screen);
     CGame game;
@@ -228,30 +275,17 @@ TEST_F(FieldTest, GameHandlesPauseAndQuitAndPassesOtherCommands)
     game.HandleCommand(CMD_PAUSE, field);
     EXPECT_TRUE(CTimer::IsPaused());
     game.HandleCommand(CMD_TURN_LEFT, field); // dropped while paused
+    m_clock.Advance(60000);
     game.HandleCommand(CMD_PAUSE, field);
     EXPECT_FALSE(CTimer::IsPaused());
     game.HandleCommand(CMD_HELP, field);
-    game.HandleCommand(CMD_NONE, field);
     EXPECT_NEAR(field.Ship().Heading(), HALF_PI + QUARTER_PI, 1e-12);
     EXPECT_FALSE(game.QuitRequested());
     game.HandleCommand(CMD_QUIT, field);
     EXPECT_TRUE(game.QuitRequested());
-}
-
-TEST(GameScore, WholeSecondsRoundedHalfUpTimesHundredWithoutPausedTime)
-{
-    FakeClock clock;
-    CGame game;
-    clock.Advance(12490);
+    // Whole seconds, rounded half up, times 100.
+    m_clock.Advance(12490);
     EXPECT_EQ(game.Score(), 1200);
-    clock.Advance(10);
+    m_clock.Advance(10);
     EXPECT_EQ(game.Score(), 1300);
-    game.Reset();
-    clock.Advance(300);
-    EXPECT_EQ(game.Score(), 0);
-    CTimer::Pause();
-    clock.Advance(60000);
-    CTimer::Resume();
-    clock.Advance(200);
-    EXPECT_EQ(game.Score(), 100);
 }

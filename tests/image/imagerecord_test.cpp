@@ -1,3 +1,4 @@
+#include "image/cimageiofile.h"
 #include "image/cimagememfile.h"
 #include "image/cimagerecord.h"
 #include "support/jpegfixtures.h"
@@ -50,6 +51,10 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
     const ByteVector colour = MakeJpeg({640, 480});
     const ByteVector restarts = MakeJpeg({64, 40, JpegKind::COLOUR, false, 2});
     ASSERT_NE(std::string(restarts.begin(), restarts.end()).find("\xFF\xD0"), std::string::npos);
+    // A segment of 9000 bytes that libjpeg skips, more than two reads of the source.
+    ByteVector skipped = MakeJpeg({20, 10});
+    skipped.insert(skipped.begin() + 2, {0xFF, 0xEF, 9000 >> 8, 9000 & 0xFF});
+    skipped.insert(skipped.begin() + 6, 8998, 'x');
     const std::tuple<const char*, ByteVector, DWORD, WORD, DWORD> cases[] = {
         {"colour", colour, IMAGE_FORMAT_UNKNOWN, 24, 1920},
         {"width 1", MakeJpeg({1, 9}), IMAGE_FORMAT_JPG, 24, 4},
@@ -57,9 +62,11 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
         {"width 5", MakeJpeg({5, 9}), IMAGE_FORMAT_JPG, 24, 16},
         {"grey", MakeJpeg({61, 20, JpegKind::GREY}), IMAGE_FORMAT_UNKNOWN, 8, 64},
         {"cmyk", MakeJpeg({45, 30, JpegKind::CMYK_ADOBE}), IMAGE_FORMAT_UNKNOWN, 24, 136},
+        {"cmyk 3 wide", MakeJpeg({3, 7, JpegKind::CMYK_ADOBE}), IMAGE_FORMAT_UNKNOWN, 24, 12},
         {"progressive", MakeJpeg({640, 480, JpegKind::COLOUR, true}), IMAGE_FORMAT_UNKNOWN, 24,
          1920},
         {"restarts", restarts, IMAGE_FORMAT_UNKNOWN, 24, 192},
+        {"skipped segment", skipped, IMAGE_FORMAT_UNKNOWN, 24, 60},
         // Cut past the first 4096-byte read: the end comes on a later refill.
         {"truncated", ByteVector(colour.begin(), colour.begin() + colour.size() * 2 / 3),
          IMAGE_FORMAT_UNKNOWN, 24, 1920},
@@ -71,13 +78,13 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
         ExpectSameAsLibjpeg(image, data);
         // Grey reads through a 256-entry palette; outside the picture: the background, zeros.
         EXPECT_EQ((std::vector<long long>{image.GetBpp(), image.GetEffWidth(), image.GetType(),
-                                          image.GetNumColors(),
-                                          Packed(image.GetPixelRgb(image.GetWidth(), 0))}),
-                  (std::vector<long long>{bpp, stride, IMAGE_FORMAT_JPG, bpp == 8 ? 256 : 0, 0}));
+                                     image.GetNumColors(), image.GetHead().biSizeImage,
+                                     Packed(image.GetPixelRgb(image.GetWidth(), 0))}),
+                  (std::vector<long long>{bpp, stride, IMAGE_FORMAT_JPG, bpp == 8 ? 256 : 0,
+                                     static_cast<long long>(stride * image.GetHeight()), 0}));
         EXPECT_STREQ(image.GetLastError(), "");
-        for (DWORD i = 0; bpp == 24 && i < stride * image.GetHeight(); ++i) {
+        for (DWORD i = 0; bpp == 24 && i < stride * image.GetHeight(); ++i)
             ASSERT_TRUE(i % stride < 3 * image.GetWidth() || image.GetBits()[i] == 0) << i;
-        }
     }
 }
 
@@ -92,6 +99,7 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
         {RandomBytes(5000, 3), IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {png, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {png, IMAGE_FORMAT_JPG, "Not a JPEG file: starts with 0x89 0x50"},
+        {png, IMAGE_FORMAT_WMF, "Not a Windows metafile"},
         {bmp, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {bmp, IMAGE_FORMAT_BMP, "BMP pictures cannot be read by this program"},
         {{0xFF, 0xD8}, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
@@ -130,32 +138,54 @@ TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
         const ByteVector data = MakeJpeg({8, 8, JpegKind::COLOUR, false, 0, c[0], c[1], c[2]});
         const CImageRecord image(Written(data).c_str(), IMAGE_FORMAT_UNKNOWN);
         EXPECT_EQ(
-            (std::vector<long>{image.GetXDPI(), image.GetYDPI(), image.GetHead().biXPelsPerMeter,
+            (std::vector<long long>{image.GetXDPI(), image.GetYDPI(), image.GetHead().biXPelsPerMeter,
                                image.GetHead().biYPelsPerMeter}),
-            std::vector<long>(c + 3, c + 7));
+            std::vector<long long>(c + 3, c + 7));
     }
 }
 
-TEST(ImageRecord, CreateAndTransferBlocksAndDecodeFromMemory)
+TEST(ImageRecord, CreateTransferPalettesAndFiles)
 {
     CImageRecord source, target, assigned;
-    EXPECT_EQ(source.Create(0, 10, 24, IMAGE_FORMAT_BMP), nullptr);
-    EXPECT_STREQ(source.GetLastError(), "Create: the picture has no pixels (width or height 0)");
+    for (const auto& [width, height] : {std::pair{0U, 10U}, {10U, 0U}}) {
+        EXPECT_EQ(source.Create(width, height, 24, IMAGE_FORMAT_BMP), nullptr);
+        EXPECT_STREQ(source.GetLastError(),
+                     "Create: the picture has no pixels (width or height 0)");
+    }
     EXPECT_EQ(source.Create(0xFFFFFFFFU, 1, 1, IMAGE_FORMAT_BMP), nullptr);
+    // Bits per pixel asked, then given, with the row stride of 10 pixels and the palette size.
+    const DWORD depths[][4] = {{1, 1, 4, 2},    {2, 4, 8, 16},   {4, 4, 8, 16},
+                               {5, 8, 12, 256}, {8, 8, 12, 256}, {9, 24, 32, 0}};
+    for (const auto& d : depths) {
+        ASSERT_NE(source.Create(10, 3, d[0], IMAGE_FORMAT_BMP), nullptr);
+        const auto* header = static_cast<const BITMAPINFOHEADER*>(source.GetDib());
+        EXPECT_EQ(
+            (std::vector<DWORD>{source.GetBpp(), source.GetEffWidth(), source.GetNumColors(),
+                                header->biBitCount, header->biClrUsed, DWORD(header->biWidth)}),
+            (std::vector<DWORD>{d[1], d[2], d[3], d[1], d[3], 10}))
+            << d[0];
+    }
+    // A 4-bit picture: two pixels a byte, the left one in the high half; outside: the background
+    // colour, not a palette entry.
+    ASSERT_NE(source.Create(3, 1, 4, IMAGE_FORMAT_BMP), nullptr);
+    for (BYTE i = 0; i < 16; ++i)
+        source.GetPalette()[i] = {i, BYTE(i * 2), BYTE(i * 3 + 1), 0};
+    source.GetBits()[0] = 0x12;
+    EXPECT_EQ(Packed(source.GetPixelRgb(0, 0)) * 10 + Packed(source.GetPixelRgb(1, 0)),
+              0x040201 * 10 + 0x070402);
+    EXPECT_EQ(Packed(source.GetPixelRgb(-1, 0)), 0U);
     void* block = source.Create(3, 2, 24, IMAGE_FORMAT_JPG);
     ASSERT_NE(block, nullptr);
     ASSERT_NE(target.Create(1, 1, 8, IMAGE_FORMAT_BMP), nullptr);
-    EXPECT_TRUE(target.Transfer(source));
-    EXPECT_EQ(target.GetDib(), block);
+    EXPECT_TRUE(target.Transfer(source) && target.GetDib() == block && !source.IsValid());
     EXPECT_EQ(target.GetType(), static_cast<DWORD>(IMAGE_FORMAT_JPG));
-    EXPECT_FALSE(source.IsValid());
     target.SetYDPI(96); // updates the header copy at the start of the block too
     EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(block)->biYPelsPerMeter, 3780);
     EXPECT_TRUE(target.Transfer(target)); // must not free its own block
     CImageRecord moved(std::move(target));
     assigned = std::move(moved);
     EXPECT_EQ(assigned.GetDib(), block);
-    // Decoding from memory starts each attempt where the data begins.
+    // Decoding from memory starts each attempt where the data begins; files read whole items.
     const ByteVector jpeg = MakeJpeg({33, 17});
     ByteVector prefixed = {'j', 'u', 'n', 'k', '!'};
     prefixed.insert(prefixed.end(), jpeg.begin(), jpeg.end());
@@ -167,5 +197,8 @@ TEST(ImageRecord, CreateAndTransferBlocksAndDecodeFromMemory)
     EXPECT_STREQ(source.GetLastError(), "JPEG decoding was stopped");
     char buffer[8];
     EXPECT_TRUE(again.Seek(-3, SEEK_END) && !again.Seek(-1, SEEK_SET));
-    EXPECT_EQ(again.Read(buffer, 2, 4), 1U); // whole items only
+    EXPECT_EQ(again.Read(buffer, 2, 4), 1U);
+    CImageIOFile file;
+    ASSERT_TRUE(file.Open(Written({1, 2, 3}).c_str(), "rb"));
+    EXPECT_EQ(file.Read(buffer, 2, 4), 1U);
 }

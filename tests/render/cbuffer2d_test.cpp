@@ -7,47 +7,74 @@
 
 #include <climits>
 #include <cstring>
+#include <new>
 #include <random>
 #include <string>
 
 namespace {
 
-PixelSet LinePixels(CPoint2D p, CPoint2D q, int width = 16, int height = 16, bool wrap = false)
+bool g_failNothrowArrayNew = false;
+
+PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = false)
 {
     CBuffer2D buffer(width, height, wrap);
     buffer.RenderLine(p, q, 0x102030);
     return Painted(buffer);
 }
 
-// Test picture colour: all 640 x 480 pixels differ, channels vary independently.
-PixelType Expected(DWORD x, DWORD y)
+// Picture colours whose channels all differ from pixel to pixel, and a palette.
+PixelType Colour(int x, int y)
 {
-    return static_cast<PixelType>(((x >> 8) | ((y >> 8) << 2) | 0x40) << 16 |
-                                  ((y ^ (x >> 2)) & 0xFF) << 8 | ((x + 3 * y) & 0xFF));
+    return (((x >> 8) | ((y >> 8) << 2) | 0x40) << 16) | (((y ^ (x >> 2)) & 0xFF) << 8) |
+           ((x + 3 * y) & 0xFF);
+}
+PixelType Entry(PixelType i)
+{
+    return (i ^ 0x5A) << 16 | (255 - i) << 8 | i;
 }
 
-// A 24-bit picture (blue, green, red bytes) with rows stored bottom line first.
-void MakePicture(CImageRecord& image, DWORD width, DWORD height)
+template <typename Action> std::string FailureText(Action action)
 {
-    ASSERT_NE(image.Create(width, height, 24, IMAGE_FORMAT_BMP), nullptr);
-    for (DWORD y = 0; y < height; ++y)
-        for (DWORD x = 0; x < width; ++x)
-            for (DWORD c = 0; c < 3; ++c)
-                image.GetBits()[y * image.GetEffWidth() + 3 * x + c] =
-                    static_cast<BYTE>(Expected(x, y) >> (8 * c));
+    std::string text = "no exception";
+    g_failNothrowArrayNew = true;
+    try {
+        action();
+    } catch (const std::exception& error) {
+        text = error.what();
+    }
+    g_failNothrowArrayNew = false;
+    return text;
 }
 
 } // namespace
 
-TEST(Buffer, SetPixelClipsOrWraps)
+// The buffer's storage comes from the non-throwing array new, made to fail on demand here.
+void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
 {
+    try {
+        return g_failNothrowArrayNew ? nullptr : ::operator new[](size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
+{
+    const CBuffer2D fresh;
+    EXPECT_EQ(fresh.Width() * 1000 + fresh.Height() + fresh.IsWrapAround(), 256256);
+    EXPECT_TRUE(Painted(fresh).empty());
     CBuffer2D buffer(5, 3, false);
-    for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {INT_MIN, INT_MAX}})
+    for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {0, -1}, {INT_MIN, 1}})
         buffer.SetPixel(col, row, 1);
+    buffer.SetPixelAt(-1, 2);
+    buffer.SetPixelAt(15, 2);
     EXPECT_EQ(Painted(buffer), (PixelSet{{2, 0}}));
+    buffer.SetPixelAt(14, 3); // the last of the storage: bottom right
+    buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
+    EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
     // Written and stored column and row in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
-    const int cases[][4] = {
-        {-1, 0, 6, 0}, {7, 5, 0, 0}, {-7, 0, 0, 0}, {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
+    const int cases[][4] = {{-1, 0, 6, 0}, {7, 5, 0, 0},    {-7, 0, 0, 0},
+                            {0, -1, 0, 4}, {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
     for (const auto& c : cases) {
         CBuffer2D wrap(7, 5, true);
         wrap.SetPixel(c[0], c[1], 4);
@@ -55,105 +82,111 @@ TEST(Buffer, SetPixelClipsOrWraps)
     }
 }
 
-TEST(Buffer, RenderLineDrawsBothWaysAlikeClippedOrWrapped)
+TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
 {
-    const struct
-    {
-        CPoint2D p, q;
-        PixelSet pixels;
-        int width = 16, height = 16;
-        bool wrap = false, oneWay = false;
-    } lines[] = {
-        {{0, 0}, {3, 1}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
-        {{0, 0}, {2, 2}, {{0, 0}, {1, 1}, {2, 2}}},
-        {{0, 0}, {1, 3}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}}},
-        {{0, 3}, {3, 2}, {{0, 3}, {1, 3}, {2, 2}, {3, 2}}},
-        {{5, 5}, {5, 5}, {{5, 5}}},
-        {{0.4, 0.4}, {2.5, 2.4}, {{0, 0}, {1, 1}, {2, 1}, {3, 2}}}, // ends (0, 0), (3, 2)
-        {{-5.6, 2}, {4, 2}, {{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}, 10, 10}, // from pixel -5
-        {{8, 8}, {11, 11}, {{8, 8}, {9, 9}}, 10, 10},
-        {{8, 8}, {11, 11}, {{8, 8}, {9, 9}, {0, 0}, {1, 1}}, 10, 10, true},
-        {{-2e9, 5}, {-2, 1e9}, {}, 10, 10},
+    const std::tuple<CPoint2D, CPoint2D, PixelSet> drawn[] = {
+        {{0, 0}, {3, 1}, Art({"..##", "##.."})},
+        {{3, 1}, {0, 0}, Art({"..##", "##.."})},
+        {{0, 0}, {2, 1}, Art({"..#", "##."})}, // a tie stays on the start's side
+        {{2, 1}, {0, 0}, Art({".##", "#.."})},
+        {{0, 0}, {1, 3}, Art({".#", ".#", "#.", "#."})},
+        {{0, 0}, {2, 2}, Art({"..#", ".#.", "#.."})},
+        {{3, 5}, {3, 5}, Art({"...#"}, 5)},
+        {{0.4, 0.4}, {2.5, 2.4}, Art({"...#", ".##.", "#..."})}, // ends (0, 0), (3, 2)
         // Ends 2e9 pixels away: column 0 meets y = 12.5 (a tie, kept at 12), 1..3 lie above it.
-        {{-2000000000.6, 5}, {2e9, 20}, {{0, 12}, {1, 13}, {2, 13}, {3, 13}}, 4, 20, false, true},
-        {{5, -2000000000.6}, {20, 2e9}, {{12, 0}, {13, 1}, {13, 2}}, 20, 3, false, true}};
-    for (const auto& line : lines) {
-        SCOPED_TRACE(testing::Message() << line.p.Xd() << "," << line.p.Yd());
-        EXPECT_EQ(LinePixels(line.p, line.q, line.width, line.height, line.wrap), line.pixels);
-        if (!line.oneWay) {
-            EXPECT_EQ(LinePixels(line.q, line.p, line.width, line.height, line.wrap), line.pixels);
-        }
-    }
-    EXPECT_EQ(LinePixels(CPoint2D(-5.6, 2), CPoint2D(4, 2), 10, 10, true).size(), 10U);
-    // Random lines clipped to 40 x 30 match the same lines in a large buffer (-13 is pixel -12).
+        {{-2000000000.6, 5}, {2e9, 20}, Art({".###", "#..."}, 12)},
+        {{-2e9, 5}, {-2, 1e9}, {}}};
+    for (const auto& [p, q, pixels] : drawn)
+        EXPECT_EQ(LinePixels(p, q, 4, 20), pixels) << p.Xd() << "," << q.Yd();
+    EXPECT_EQ(LinePixels(CPoint2D(5, -2000000000.6), CPoint2D(20, 2e9), 20, 3),
+              (PixelSet{{12, 0}, {13, 1}, {13, 2}}));
+    // Lines in every direction, inside, crossing or beyond the edges, against the reference.
     std::mt19937 random(12345);
-    std::uniform_int_distribution<int> coordinate(-70, 110);
-    for (int n = 0; n < 20; ++n) {
-        const CPoint2D p(coordinate(random), coordinate(random));
-        const CPoint2D q(coordinate(random), coordinate(random));
-        CBuffer2D large(MAX_WIDTH, MAX_HEIGHT, false);
-        large.RenderLine(CPoint2D(p.X() + 300, p.Y() + 300), CPoint2D(q.X() + 300, q.Y() + 300), 1);
-        PixelSet window;
-        for (const auto& [col, row] : Painted(large))
-            if (col >= 300 && col < 340 && row >= 300 && row < 330)
-                window.insert({col - 300, row - 300});
-        ASSERT_EQ(LinePixels(p, q, 40, 30), window) << p.Xd() << "," << p.Yd() << " " << q.Xd();
+    std::uniform_int_distribution<int> coordinate(-30, 50);
+    for (int n = 0; n < 400; ++n) {
+        const CPoint2D p(coordinate(random), coordinate(random) / 2.0);
+        const CPoint2D q(coordinate(random) * (n % 3) / 2.0, coordinate(random));
+        PixelSet exact;
+        AddLine(exact, p, q);
+        for (const bool wrap : {false, true})
+            ASSERT_EQ(LinePixels(p, q, 20, 15, wrap), Fit(exact, 20, 15, wrap))
+                << p.X() << "," << p.Y() << " " << q.X() << "," << q.Y() << " wrap " << wrap;
     }
 }
 
-TEST(Buffer, CopiesPicturesKeepingOrientationClippingOrWrapping)
+TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
 {
-    CImageRecord image, small;
-    MakePicture(image, 640, 480);
-    const CBuffer2D buffer(image, false);
-    ASSERT_TRUE(buffer.Width() == 640 && buffer.Height() == 480);
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x)
-            ASSERT_EQ(buffer.GetPixel(x, y), Expected(x, y)) << x << "," << y;
-    EXPECT_EQ(buffer.GetPixels()[479 * 640], Expected(0, 0)); // first of the last storage line
-    // Past the right edge: picture columns 0..4 stay, 5..7 are gone.
-    MakePicture(small, 8, 6);
+    CImageRecord image, small, palette;
+    MakePicture(image, 640, 480, Colour);
+    const CBuffer2D buffer(image, true);
+    ASSERT_EQ(buffer.Width() * 1000 + buffer.Height() + buffer.IsWrapAround(), 640481);
+    EXPECT_TRUE(Unlike(buffer, Colour).empty());
+    // Placed by rounded corner; one column or one row past an edge is gone, and nothing wraps.
+    MakePicture(small, 8, 6, Colour);
+    for (const auto& [x, y, width, height] : {std::tuple{12.6, 1.0, 7, 6}, {3.0, 4.5, 8, 5}}) {
+        CBuffer2D clipping(20, 10, false);
+        clipping.CopyImage(CPoint2D(x, y), small);
+        Picture expected;
+        for (int i = 0; i < width * height; ++i)
+            expected[{CPoint2D(x, y).X() + i % width, CPoint2D(x, y).Y() + i / width}] =
+                Colour(i % width, i / width);
+        EXPECT_EQ(Unlike(clipping, [](int, int) { return NO_COLOUR; }), expected);
+    }
     CBuffer2D clipping(20, 10, false);
-    clipping.CopyImage(CPoint2D(15.4, 1.6), small);
-    EXPECT_EQ(Painted(clipping).size(), 5U * 6U);
-    EXPECT_EQ(clipping.GetPixel(15, 2), Expected(0, 0));
-    EXPECT_EQ(clipping.GetPixel(19, 7), Expected(4, 5));
-    clipping.Clear(NO_COLOUR);
     clipping.CopyImage(CPoint2D(-1e6, 3), small);
     clipping.CopyImage(CPoint2D(3, 1e6), small);
     EXPECT_TRUE(Painted(clipping).empty());
-    // (-25, 17) is pixel (-24, 17), i.e. column 16, row 7: wraps over both edges.
-    CBuffer2D wrap(20, 10, true);
-    wrap.CopyImage(CPoint2D(-25, 17), small);
-    EXPECT_EQ(Painted(wrap).size(), 48U);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(wrap.GetPixel((16 + x) % 20, (7 + y) % 10), Expected(x, y));
+    // (-25, 17) is pixel (-24, 17): column 16, row 7, over both edges. A palette picture wholly
+    // inside reads through its palette.
+    ASSERT_NE(palette.Create(8, 6, 8, IMAGE_FORMAT_BMP), nullptr);
+    for (int i = 0; i < 256; ++i)
+        palette.GetPalette()[i] = {BYTE(i), BYTE(255 - i), BYTE(i ^ 0x5A), 0};
+    for (int i = 0; i < 6 * 8; ++i)
+        palette.GetBits()[i / 8 * palette.GetEffWidth() + i % 8] = BYTE(Colour(i % 8, i / 8));
+    for (const bool inside : {false, true}) {
+        CBuffer2D wrap(20, 10, true);
+        const int left = inside ? 2 : 16, bottom = inside ? 3 : 7;
+        wrap.CopyImage(inside ? CPoint2D(2, 3) : CPoint2D(-25, 17), inside ? palette : small);
+        EXPECT_EQ(Painted(wrap).size(), 48U);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 8; ++x)
+                EXPECT_EQ(wrap.GetPixel((left + x) % 20, (bottom + y) % 10),
+                          inside ? Entry(Colour(x, y) & 0xFF) : Colour(x, y));
+    }
 }
 
-TEST(Buffer, AssignmentCopiesSizeFlagAndPixels)
+TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText)
 {
     const auto same = [](const CBuffer2D& a, const CBuffer2D& b) {
         return a.Width() == b.Width() && a.Height() == b.Height() &&
                a.IsWrapAround() == b.IsWrapAround() &&
                std::memcmp(a.GetPixels(), b.GetPixels(), sizeof(PixelType) * a.Size()) == 0;
     };
-    CBuffer2D source(7, 3, true);
+    CBuffer2D source(7, 3, true), target(10, 5, false), tall(4, 6, true), wide(6, 4, false);
     source.RenderLine(CPoint2D(0, 0), CPoint2D(6, 2), 0x00AA00);
-    CBuffer2D target(10, 5, false);
     target = source;
     EXPECT_TRUE(same(target, source) && same(CBuffer2D(source), source));
-    // Equal pixel count (24 each) keeps the storage, and so does self-assignment.
-    CBuffer2D tall(4, 6, true);
     tall.Clear(0x445566);
     tall.SetPixel(3, 5, 1);
-    CBuffer2D wide(6, 4, false);
     const PixelType* storage = wide.GetPixels();
-    wide = tall;
+    wide = tall; // the same pixel count: the storage is kept
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall));
     CBuffer2D& alias = wide;
     wide = alias;
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall));
+    EXPECT_EQ(FailureText([&] { wide = source; }), "Insufficient memory to copy screen buffer");
+    EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall)); // left whole
+    EXPECT_EQ(FailureText([&] { tall = wide; }), "no exception");
+    EXPECT_EQ(FailureText([] { const CBuffer2D buffer; }),
+              "Insufficient memory to create default screen buffer");
+    EXPECT_EQ(FailureText([] { const CBuffer2D buffer(10, 10, true); }),
+              "Insufficient memory to allocate custom screen buffer");
+    CImageRecord image;
+    MakePicture(image, 4, 4, Colour);
+    EXPECT_EQ(FailureText([&image] { const CBuffer2D buffer(image, false); }),
+              "Insufficient memory to allocate image buffer");
+    EXPECT_EQ(FailureText([&source] { CBuffer2D(source).Clear(0); }),
+              "Insufficient memory to copy screen buffer");
 }
 
 TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
@@ -161,12 +194,15 @@ TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
     const auto death = [](const std::string& condition) {
         return "Assertion failed: " + condition + ", file render/cbuffer2d\\.cpp, line ";
     };
-    EXPECT_DEATH(CBuffer2D(1025, 10, false), death("0 < width && width <= MAX_WIDTH"));
-    EXPECT_DEATH(CBuffer2D(10, 0, true), death("0 < height && height <= MAX_HEIGHT"));
-    CImageRecord empty, wide;
+    for (const int size : {0, 1025})
+        EXPECT_DEATH(CBuffer2D(size, 10, false), death("0 < width && width <= MAX_WIDTH"));
+    for (const int size : {0, 769})
+        EXPECT_DEATH(CBuffer2D(10, size, true), death("0 < height && height <= MAX_HEIGHT"));
+    CBuffer2D(MAX_WIDTH, MAX_HEIGHT, false).PutPixel(MAX_WIDTH - 1, MAX_HEIGHT - 1, 0);
+    CImageRecord empty;
     EXPECT_DEATH(CBuffer2D(empty, false), death("image\\.IsValid\\(\\)"));
-    ASSERT_NE(wide.Create(1025, 2, 24, IMAGE_FORMAT_BMP), nullptr);
-    EXPECT_DEATH(CBuffer2D(wide, false), death("0 < width && width <= MAX_WIDTH"));
-    EXPECT_DEATH(CBuffer2D(4, 3, true).PutPixel(0, 3, 0),
-                 death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)"));
+    const std::string index = death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)");
+    for (const auto& [col, row] : PixelSet{{0, 3}, {4, 0}, {-1, 0}, {0, -1}})
+        EXPECT_DEATH(CBuffer2D(4, 3, true).PutPixel(col, row, 0), index);
+    EXPECT_DEATH(CBuffer2D(4, 3, true).Index(0, 3), index);
 }

@@ -1,22 +1,37 @@
 #ifndef QV_TESTS_SUPPORT_FAKECLOCK_H
 #define QV_TESTS_SUPPORT_FAKECLOCK_H
 
-/// Drives the process clock by hand while it lives, so that the game clock,
-/// stopwatches and countdowns are tested exactly, without sleeps. The game
-/// clock is left running at both ends.
+#include "util/ctimer.h"
+
+/// Drives the process clock by hand while it lives, so that the game clock, stopwatches and
+/// countdowns are tested exactly, without sleeps. The game clock is left running at both ends.
 class FakeClock
 {
 public:
-    explicit FakeClock(long startMs = 100000);
-    ~FakeClock();
+    explicit FakeClock(long startMs = 100000)
+    {
+        s_now = startMs;
+        s_perRead = 0;
+        SetProcessClockSource([] { return (s_now += s_perRead) - s_perRead; });
+        CTimer::Resume();
+    }
+    ~FakeClock()
+    {
+        CTimer::Resume();
+        SetProcessClockSource(nullptr);
+    }
     FakeClock(const FakeClock&) = delete;
     FakeClock& operator=(const FakeClock&) = delete;
 
-    void Advance(long ms);
-    long Now() const;
-    /// Moves the clock on by ms after every read, so that code spinning on
-    /// the clock finishes without a real wait (0 turns it off).
-    void SetAdvancePerRead(long ms);
+    void Advance(long ms) { s_now += ms; }
+    long Now() const { return s_now; }
+    /// Moves the clock on by ms after every read, so that code spinning on the clock finishes
+    /// without a real wait (0 turns it off).
+    void SetAdvancePerRead(long ms) { s_perRead = ms; }
+
+private:
+    static inline long s_now = 0;
+    static inline long s_perRead = 0;
 };
 
 #endif

@@ -165,11 +165,13 @@ int WriteImageSeedCorpus(const std::string& directory)
 
 FixtureDirectory::FixtureDirectory()
 {
-    // A new folder, made without POSIX's mkdtemp.
-    std::random_device seed;
-    const auto path = std::filesystem::temp_directory_path() / ("qv-" + std::to_string(seed()));
-    std::error_code error;
-    m_path = std::filesystem::create_directory(path, error) ? path.generic_string() : "";
+    // A name nobody else holds: create_directory fails on one that exists.
+    std::random_device random;
+    std::filesystem::path path;
+    do {
+        path = std::filesystem::temp_directory_path() / ("qv-image-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path));
+    m_path = path.generic_string();
 }
 
 FixtureDirectory::~FixtureDirectory()

@@ -6,11 +6,12 @@
 
 using ByteVector = std::vector<unsigned char>;
 
+/// Colour: three components stored as YCbCr; grey: one; CMYK: four, inverted as Adobe writes.
 enum class JpegKind
 {
-    COLOUR,    ///< three components, stored as YCbCr
-    GREY,      ///< one component
-    CMYK_ADOBE ///< four components, inverted as Adobe applications write them
+    COLOUR,
+    GREY,
+    CMYK_ADOBE
 };
 
 struct JpegFixtureOptions
