@@ -78,10 +78,10 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
         ExpectSameAsLibjpeg(image, data);
         // Grey reads through a 256-entry palette; outside the picture: the background, zeros.
         EXPECT_EQ((std::vector<long long>{image.GetBpp(), image.GetEffWidth(), image.GetType(),
-                                     image.GetNumColors(), image.GetHead().biSizeImage,
-                                     Packed(image.GetPixelRgb(image.GetWidth(), 0))}),
+                                          image.GetNumColors(), image.GetHead().biSizeImage,
+                                          Packed(image.GetPixelRgb(image.GetWidth(), 0))}),
                   (std::vector<long long>{bpp, stride, IMAGE_FORMAT_JPG, bpp == 8 ? 256 : 0,
-                                     static_cast<long long>(stride * image.GetHeight()), 0}));
+                                          static_cast<long long>(stride * image.GetHeight()), 0}));
         EXPECT_STREQ(image.GetLastError(), "");
         for (DWORD i = 0; bpp == 24 && i < stride * image.GetHeight(); ++i)
             ASSERT_TRUE(i % stride < 3 * image.GetWidth() || image.GetBits()[i] == 0) << i;
@@ -137,10 +137,10 @@ TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
         SCOPED_TRACE(c[1]);
         const ByteVector data = MakeJpeg({8, 8, JpegKind::COLOUR, false, 0, c[0], c[1], c[2]});
         const CImageRecord image(Written(data).c_str(), IMAGE_FORMAT_UNKNOWN);
-        EXPECT_EQ(
-            (std::vector<long long>{image.GetXDPI(), image.GetYDPI(), image.GetHead().biXPelsPerMeter,
-                               image.GetHead().biYPelsPerMeter}),
-            std::vector<long long>(c + 3, c + 7));
+        EXPECT_EQ((std::vector<long long>{image.GetXDPI(), image.GetYDPI(),
+                                          image.GetHead().biXPelsPerMeter,
+                                          image.GetHead().biYPelsPerMeter}),
+                  std::vector<long long>(c + 3, c + 7));
     }
 }
 
