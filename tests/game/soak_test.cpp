@@ -21,14 +21,14 @@ long ResidentBytes()
 
 } // namespace
 
-// One hour of game time in 20 ms passes, ten asteroids flying, the ship
+// Ten minutes of game time in 50 ms passes, ten asteroids flying, the ship
 // steered by a repeating pattern, a new game after every hit: nothing leaves
 // its bounds and memory does not grow.
-TEST(Soak, OneHourOfGameTimeStaysInBoundsWithoutGrowingMemory)
+TEST(Soak, TenMinutesOfGameTimeStayInBoundsWithoutGrowingMemory)
 {
     constexpr int WIDTH = 320;
     constexpr int HEIGHT = 240;
-    constexpr long STEP_MS = 20;
+    constexpr long STEP_MS = 50;
     constexpr double MARGIN = CAsteroidField::WRAP_MARGIN + 2 * 150.0 * STEP_MS / 1000.0;
     FakeClock clock;
     CImageRecord picture;
@@ -39,7 +39,7 @@ TEST(Soak, OneHourOfGameTimeStaysInBoundsWithoutGrowingMemory)
                            CMD_NONE,    CMD_NONE, CMD_HELP,      CMD_TURN_RIGHT, CMD_BRAKE};
     int games = 0;
     long residentAfterWarmUp = 0;
-    for (long step = 0; step < 3600L * 1000L / STEP_MS; ++step) {
+    for (long step = 0; step < 600L * 1000L / STEP_MS; ++step) {
         if (step == 0 || field.IsOver()) {
             field.Reset();
             for (int i = 0; i < CAsteroidField::NUM_ASTEROIDS; ++i) {
@@ -58,10 +58,10 @@ TEST(Soak, OneHourOfGameTimeStaysInBoundsWithoutGrowingMemory)
                         p.Yd() <= HEIGHT + MARGIN)
                 << step;
         }
-        if (step == 1000) {
+        if (step == 500) {
             residentAfterWarmUp = ResidentBytes();
         }
     }
     EXPECT_GT(games, 1);
-    EXPECT_LT(ResidentBytes() - residentAfterWarmUp, 4L * 1024 * 1024);
+    EXPECT_LT(ResidentBytes() - residentAfterWarmUp, 1024L * 1024);
 }

@@ -7,8 +7,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-/// A pseudo-terminal pair (24 x 80) in the default cooked mode. Both ends stay
-/// open, so the settings can be read also after the program on it has ended.
+/// A pseudo-terminal pair (24 x 80) in the default cooked mode. The settings
+/// are read through the master, so they stay readable after the program on
+/// the terminal has ended and closed it.
 class PseudoTerminal
 {
 public:
@@ -22,17 +23,25 @@ public:
     ~PseudoTerminal()
     {
         close(m_master);
-        close(m_slave);
+        CloseSlave();
     }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     int Master() const { return m_master; }
     int Slave() const { return m_slave; }
+    /// Once only the child holds the slave, the master ends when it ends.
+    void CloseSlave()
+    {
+        if (m_slave >= 0) {
+            close(m_slave);
+        }
+        m_slave = -1;
+    }
     termios Settings() const
     {
         termios settings{};
-        tcgetattr(m_slave, &settings);
+        tcgetattr(m_master, &settings);
         return settings;
     }
 
@@ -41,17 +50,18 @@ private:
     int m_slave = -1;
 };
 
-/// The terminal layer's game mode: raw keys, signals and output processing on.
+/// Keys come at once and without echo, while Ctrl+C still interrupts.
 inline bool IsGameMode(const termios& s)
 {
-    return (s.c_lflag & (ICANON | ECHO | ISIG)) == ISIG && (s.c_iflag & ICRNL) == 0 &&
-           (s.c_oflag & OPOST) != 0 && s.c_cc[VMIN] == 1 && s.c_cc[VTIME] == 0;
+    return (s.c_lflag & (ICANON | ECHO | ISIG)) == ISIG && s.c_cc[VMIN] == 1;
 }
 
+/// Every flag, control character and speed alike.
 inline bool SameSettings(const termios& a, const termios& b)
 {
     return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0 &&
+           cfgetispeed(&a) == cfgetispeed(&b) && cfgetospeed(&a) == cfgetospeed(&b);
 }
 
 #endif
