@@ -82,8 +82,9 @@ TEST(GameEnd, EndOfInputEndsTheRunWithStatusZero)
         std::string shown; // after the banner and prompt
     } cases[] = {
         {"", false, "\n" + ExpectedHelp() + End("", 0, 0)},
-        {"Ann\rky", false,
-         "Ann\n" + ExpectedHelp() + End("Ann", 0, 0) + RESTART + ExpectedHelp() + End("Ann", 0, 0)},
+        {"A\bn\rky", false, // the name as typed, Backspace included
+         "A\bn\n" + ExpectedHelp() + End("A\bn", 0, 0) + RESTART + ExpectedHelp() +
+             End("A\bn", 0, 0)},
         {"", true, "Ann\n" + ExpectedHelp() + "\a\a\a\aGood Job, Ann !\n"}, // then the score
     };
     for (const auto& c : cases) {

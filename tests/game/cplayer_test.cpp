@@ -2,30 +2,11 @@
 #include "game/cplayer.h"
 #include "platform/terminal.h"
 #include "support/child.h"
-#include "support/dialogue.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
 const std::string QUESTION = "Would you like to play again (Y/N)?: \n";
-
-TEST(CPlayer, ReportsKeepTheNameAsTypedAndTheHighScoreOnlyRises)
-{
-    const ConsoleRun run = RunConsole("Ann\bx\r", []() {
-        CPlayer player("p");
-        player.AskName();
-        for (const int score : {0, 500, 100, 1200}) {
-            player.SetScore(score);
-            player.SetHighScore(player.GetScore());
-            player.ShowGameOver();
-        }
-    });
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.output, "Please enter your name: \nAnn\bx\n" + ExpectedReport("Ann\bx", 0, 0) +
-                              ExpectedReport("Ann\bx", 500, 500) +
-                              ExpectedReport("Ann\bx", 100, 500) +
-                              ExpectedReport("Ann\bx", 1200, 1200));
-}
 
 TEST(CPlayer, PlayAgainOnlyOnYes)
 {

@@ -45,16 +45,17 @@ long ScriptedClock()
 
 } // namespace
 
-// Game one: paused for 4 s from 5 s of the clock, quit at 18.6 s; game two
-// quit 0.7 s after it starts. Waves come every ten seconds of game time, the
-// pause counts for neither the waves nor the score, and the second game
-// starts from a reset field after its three-second wait.
+// Game one: paused for 4 s from 5 s of the clock, then paused and quit at
+// 18.6 s (the clock resumes, 4 s on); game two quit 0.7 s after it starts.
+// Waves come every ten seconds of game time, pauses count for neither the
+// waves nor the score, and the second game starts from a reset field after
+// its three-second wait.
 TEST(GameFlow, TwoGamesWithAPauseAndASecondWave)
 {
     ChildProcess child; // keeps its input open and silent: no key comes from it
     ASSERT_TRUE(child.StartFunction(
         []() {
-            g_typed = {{0, "Ann\r"}, {5000, "pp"}, {18600, "ky"}, {22400, "kn"}};
+            g_typed = {{0, "Ann\r"}, {5000, "pp"}, {18600, "pky"}, {26300, "kn"}};
             for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
                 unsetenv(name); // no window, whose presents would pace the passes
             }
@@ -91,7 +92,7 @@ TEST(GameFlow, TwoGamesWithAPauseAndASecondWave)
     {
         int count, from;
         long ms;
-    } changes[] = {{0, -1, 0}, {1, -1, 3000}, {2, 1, 14000}, {0, -1, 18600}, {1, 3, 3000}};
+    } changes[] = {{0, -1, 0}, {1, -1, 3000}, {2, 1, 14000}, {0, -1, 22600}, {1, 3, 3000}};
     std::istringstream report(
         child.Error().substr(child.Error().find('\n') + 1)); // after the warning
     std::vector<std::pair<long, int>> inPlay;

@@ -33,21 +33,6 @@ ChildProcess::~ChildProcess()
     }
 }
 
-bool ChildProcess::Signal(int sig) const
-{
-    return m_pid > 0 && m_status < 0 && kill(m_pid, sig) == 0;
-}
-
-int ChildProcess::ExitCode() const
-{
-    return m_status >= 0 && WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
-}
-
-int ChildProcess::TermSignal() const
-{
-    return m_status >= 0 && WIFSIGNALED(m_status) ? WTERMSIG(m_status) : 0;
-}
-
 bool ChildProcess::Start(const ChildOptions& options)
 {
     std::vector<char*> argv; // made before the fork: the child only execs

@@ -3,11 +3,13 @@
 
 #include "support/pty.h"
 
+#include <csignal>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/wait.h>
 #include <vector>
 
 /// A child's standard input: a pipe the test writes to, a pseudo-terminal
@@ -42,7 +44,7 @@ public:
     bool StartFunction(const std::function<int()>& body, const ChildOptions& options);
     bool Write(std::string_view bytes);
     void CloseInput(); ///< closes the pipe, or types end-of-file on a terminal
-    bool Signal(int sig) const;
+    bool Signal(int sig) const { return m_pid > 0 && m_status < 0 && kill(m_pid, sig) == 0; }
     /// Until text appears in Output() (in Error() with inError).
     bool WaitForOutput(std::string_view text, int timeoutMs, bool inError = false);
     /// Until the child has read every byte written to its input.
@@ -50,8 +52,14 @@ public:
     /// Until the child has ended and all it wrote has been collected.
     bool WaitExit(int timeoutMs);
 
-    int ExitCode() const;                                   ///< -1 unless it exited
-    int TermSignal() const;                                 ///< the signal that killed it, else 0
+    int ExitCode() const
+    {
+        return m_status >= 0 && WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+    }
+    int TermSignal() const
+    {
+        return m_status >= 0 && WIFSIGNALED(m_status) ? WTERMSIG(m_status) : 0;
+    }
     const std::string& Output() const { return m_text[0]; } ///< CR LF line ends on a terminal
     const std::string& Error() const { return m_text[1]; }
     PseudoTerminal* Terminal() { return m_pty.get(); } ///< with ChildInput::Pty

@@ -7,37 +7,24 @@
 #include <termios.h>
 #include <unistd.h>
 
-/// A pseudo-terminal pair (24 x 80) in the default cooked mode. The settings
-/// are read through the master, so they stay readable after the program on
-/// the terminal has ended and closed it.
+/// A pseudo-terminal pair in the default cooked mode. Its settings are read
+/// through the master, so they stay readable after the program on it ended.
 class PseudoTerminal
 {
 public:
     PseudoTerminal()
     {
-        winsize size{24, 80, 0, 0};
-        openpty(&m_master, &m_slave, nullptr, nullptr, &size);
+        openpty(&m_master, &m_slave, nullptr, nullptr, nullptr);
         fcntl(m_master, F_SETFD, FD_CLOEXEC);
         fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     }
-    ~PseudoTerminal()
-    {
-        close(m_master);
-        CloseSlave();
-    }
+    ~PseudoTerminal() { close(m_master), CloseSlave(); }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
-
     int Master() const { return m_master; }
     int Slave() const { return m_slave; }
-    /// Once only the child holds the slave, the master ends when it ends.
-    void CloseSlave()
-    {
-        if (m_slave >= 0) {
-            close(m_slave);
-        }
-        m_slave = -1;
-    }
+    /// Once only the child holds the slave, the master ends when the child does.
+    void CloseSlave() { m_slave = m_slave >= 0 ? close(m_slave), -1 : -1; }
     termios Settings() const
     {
         termios settings{};
@@ -46,8 +33,7 @@ public:
     }
 
 private:
-    int m_master = -1;
-    int m_slave = -1;
+    int m_master = -1, m_slave = -1;
 };
 
 /// Keys come at once and without echo, while Ctrl+C still interrupts.

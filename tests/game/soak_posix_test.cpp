@@ -9,25 +9,19 @@
 #include <fstream>
 #include <unistd.h>
 
-namespace {
-
-long ResidentBytes()
+static long ResidentBytes()
 {
-    long pages = 0;
-    long resident = -1;
+    long pages = 0, resident = -1;
     std::ifstream("/proc/self/statm") >> pages >> resident;
     return resident * sysconf(_SC_PAGESIZE);
 }
-
-} // namespace
 
 // Ten minutes of game time in 50 ms passes, ten asteroids flying, the ship
 // steered by a repeating pattern, a new game after every hit: nothing leaves
 // its bounds and memory does not grow.
 TEST(Soak, TenMinutesOfGameTimeStayInBoundsWithoutGrowingMemory)
 {
-    constexpr int WIDTH = 320;
-    constexpr int HEIGHT = 240;
+    constexpr int WIDTH = 320, HEIGHT = 240;
     constexpr long STEP_MS = 50;
     constexpr double MARGIN = CAsteroidField::WRAP_MARGIN + 2 * 150.0 * STEP_MS / 1000.0;
     FakeClock clock;
@@ -49,14 +43,12 @@ TEST(Soak, TenMinutesOfGameTimeStayInBoundsWithoutGrowingMemory)
         }
         clock.Advance(STEP_MS);
         field.Update(pattern[step % (sizeof pattern / sizeof pattern[0])]);
-        const CPoint2D ship = field.Ship().Position();
-        ASSERT_TRUE(ship.Xd() >= 0 && ship.Xd() <= WIDTH && ship.Yd() >= 0 && ship.Yd() <= HEIGHT)
-            << step;
-        for (int i = 0; i < field.Launched(); ++i) {
-            const CPoint2D p = field.Asteroid(i).Position();
-            ASSERT_TRUE(p.Xd() >= -MARGIN && p.Xd() <= WIDTH + MARGIN && p.Yd() >= -MARGIN &&
-                        p.Yd() <= HEIGHT + MARGIN)
-                << step;
+        for (int i = -1; i < field.Launched(); ++i) { // the ship, held inside, then the asteroids
+            const CPoint2D p = i < 0 ? field.Ship().Position() : field.Asteroid(i).Position();
+            const double margin = i < 0 ? 0.0 : MARGIN;
+            ASSERT_TRUE(p.Xd() >= -margin && p.Xd() <= WIDTH + margin && p.Yd() >= -margin &&
+                        p.Yd() <= HEIGHT + margin)
+                << step << ": " << i;
         }
         if (step == 500) {
             residentAfterWarmUp = ResidentBytes();
