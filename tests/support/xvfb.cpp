@@ -37,8 +37,11 @@ bool XvfbServer::Start(int width, int height, int timeoutMs)
         for (int fd = 0; fd < 3; ++fd) {
             dup2(null, fd);
         }
+        // No key repeat: on a busy machine a key sent as press and release
+        // could otherwise arrive as two presses.
         execlp("Xvfb", "Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+               "-nolisten", "tcp", "-noreset", "-r", "-ardelay", "60000",
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(ready[1]);
