@@ -95,7 +95,7 @@ protected:
 
     void ExpectEndWithTheTerminalRestored()
     {
-        ASSERT_TRUE(m_game.WaitExit(TIMEOUT_MS));
+        ASSERT_TRUE(m_game.WaitExit(TIMEOUT_MS)) << m_game.Output();
         EXPECT_EQ(m_game.ExitCode(), 0) << m_game.Error();
         EXPECT_TRUE(SameSettings(m_game.Terminal()->Settings(), PseudoTerminal().Settings()));
     }

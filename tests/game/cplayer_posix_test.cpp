@@ -5,8 +5,19 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 const std::string QUESTION = "Would you like to play again (Y/N)?: \n";
+
+TEST(CPlayer, TheHighScoreOnlyRises)
+{
+    CPlayer player("p");
+    for (const auto& [candidate, high] :
+         {std::pair{500, 500}, {100, 500}, {500, 500}, {1200, 1200}}) {
+        player.SetHighScore(candidate);
+        EXPECT_EQ(player.GetHighScore(), high) << candidate;
+    }
+}
 
 TEST(CPlayer, PlayAgainOnlyOnYes)
 {

@@ -136,10 +136,15 @@ bool ChildProcess::WaitForOutput(std::string_view text, int timeoutMs, bool inEr
 
 bool ChildProcess::WaitInputRead(int timeoutMs)
 {
+    // A terminal passes typed bytes on a moment later: they are first seen
+    // waiting, then gone.
     const int fd = m_pty ? m_pty->Slave() : m_input[0];
-    return Until(timeoutMs, [fd]() {
+    bool arrived = false;
+    return Until(timeoutMs, [fd, &arrived]() {
         int unread = -1;
-        return ioctl(fd, FIONREAD, &unread) == 0 && unread == 0;
+        const bool known = ioctl(fd, FIONREAD, &unread) == 0;
+        arrived = arrived || (known && unread > 0);
+        return arrived && unread == 0;
     });
 }
 

@@ -47,7 +47,8 @@ public:
     bool Signal(int sig) const { return m_pid > 0 && m_status < 0 && kill(m_pid, sig) == 0; }
     /// Until text appears in Output() (in Error() with inError).
     bool WaitForOutput(std::string_view text, int timeoutMs, bool inError = false);
-    /// Until the child has read every byte written to its input.
+    /// Until the child has read every byte written to its input; the last
+    /// one must wait there for a while (typed while the child reads no keys).
     bool WaitInputRead(int timeoutMs);
     /// Until the child has ended and all it wrote has been collected.
     bool WaitExit(int timeoutMs);
