@@ -1,101 +1,201 @@
-// The real game binary, end to end: keys on a pipe, the dummy video driver,
-// pictures in a temporary folder.
+// The real game binary, end to end, with the pictures the build made: keys on
+// a pipe or a pseudo-terminal, the dummy video driver.
 #include "support/child.h"
 #include "support/dialogue.h"
 #include "support/jpegfixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
-constexpr int RUN_TIMEOUT_MS = 30000;
-
-// The end of a game as the game loop shows it: bells, report, question.
-std::string Report(const std::string& name, int score, int highScore)
-{
-    return "\a\a\a\a" + ExpectedReport(name, score, highScore) +
-           "Would you like to play again (Y/N)?: \n";
-}
-
+constexpr int TIMEOUT_MS = 30000;
 const std::string PROMPT = "Please enter your name: \n";
+const std::string QUESTION = "Would you like to play again (Y/N)?: \n";
 const std::string RESTART = "Game will restart in 3 seconds \n";
 
-class GameRun : public ::testing::Test
+// The end of a game as the game loop shows it: bells, report, question.
+std::string End(const std::string& name, int score, int highScore)
 {
-protected:
-    void WritePictures(int width = 640, int height = 480)
-    {
-        JpegFixtureOptions options;
-        options.width = width;
-        options.height = height;
-        const ByteVector picture = MakeJpeg(options);
-        ASSERT_TRUE(WriteBytes(m_folder.File("space_image.jpg"), picture));
-        ASSERT_TRUE(WriteBytes(m_folder.File("space_image_welcome.jpg"), picture));
-    }
+    return "\a\a\a\a" + ExpectedReport(name, score, highScore) + QUESTION;
+}
 
-    // Starts the game with keys on its input, optionally closing it after
-    // them, and waits for it to end.
-    void Run(const std::string& keys, bool closeInput)
-    {
-        ChildOptions options;
-        options.argv = {QV_GAME_BINARY};
-        options.cwd = m_folder.Path();
-        options.env = {"SDL_VIDEODRIVER=dummy"};
-        const auto start = std::chrono::steady_clock::now();
-        ASSERT_TRUE(m_child.Start(options)) << m_child.Error();
-        ASSERT_TRUE(m_child.Write(keys));
-        if (closeInput) {
-            m_child.CloseInput();
-        }
-        ASSERT_TRUE(m_child.WaitExit(RUN_TIMEOUT_MS)) << "the game did not end:\n"
-                                                      << m_child.Output();
-        m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// Text as a terminal shows it, with CR LF line ends.
+std::string Shown(std::string text, ChildInput input)
+{
+    for (size_t at = 0; input == ChildInput::Pty && (at = text.find('\n', at)) != text.npos;
+         at += 2) {
+        text.insert(at, "\r");
     }
+    return text;
+}
 
-    FixtureDirectory m_folder;
-    ChildProcess m_child;
-    double m_seconds = 0.0;
-};
+ChildOptions Game(ChildInput input, const std::string& folder = QV_BINARY_DIR)
+{
+    return {{QV_GAME_BINARY}, {"SDL_VIDEODRIVER=dummy"}, folder, input};
+}
+
+// Waits until the game, started with the keys typed, is in play: it has read
+// the key typed during its start delay.
+void StartPlaying(ChildProcess& game, ChildInput input)
+{
+    ASSERT_TRUE(game.Start(Game(input)));
+    ASSERT_TRUE(game.WaitForOutput(Shown(PROMPT, input), TIMEOUT_MS)); // then keys are not echoed
+    ASSERT_TRUE(game.Write("Ann\rh") && game.WaitForOutput("HELP MENU", TIMEOUT_MS));
+    ASSERT_TRUE(game.WaitInputRead(TIMEOUT_MS));
+}
 
 } // namespace
 
-TEST_F(GameRun, TranscriptOfTwoQuitGames)
+// Two games quit with 'k' (typed during the start delay: the game ends in its
+// first pass) on a terminal: the exact transcript, without the terminal's own
+// echo, status 0, and the terminal's settings exactly as before.
+TEST(GameEnd, TwoQuitGamesShowTheWholeDialogueAndRestoreTheTerminal)
 {
-    WritePictures();
-    // 'k' typed during the three-second wait ends the game in its first pass.
-    Run("Ann\rkykn", false);
-    EXPECT_TRUE(m_child.Exited());
-    EXPECT_EQ(m_child.ExitCode(), 0);
-    const std::string expected = ExpectedBanner() + PROMPT + "Ann\n" + ExpectedHelp() +
-                                 Report("Ann", 0, 0) + RESTART + ExpectedHelp() +
-                                 Report("Ann", 0, 0);
-    EXPECT_EQ(m_child.Output(), expected);
-    EXPECT_EQ(m_child.Error(), "");
-    // Two games, each after its three-second wait.
-    EXPECT_GE(m_seconds, 6.0);
+    ChildProcess game;
+    ASSERT_TRUE(game.Start(Game(ChildInput::Pty)));
+    ASSERT_TRUE(game.WaitForOutput(Shown(PROMPT, ChildInput::Pty), TIMEOUT_MS));
+    EXPECT_TRUE(IsGameMode(game.Terminal()->Settings()));
+    ASSERT_TRUE(game.Write("Ann\rkykn") && game.WaitExit(TIMEOUT_MS));
+    EXPECT_EQ(game.ExitCode(), 0);
+    EXPECT_EQ(game.Output(),
+              Shown(ExpectedBanner() + PROMPT + "Ann\n" + ExpectedHelp() + End("Ann", 0, 0) +
+                        RESTART + ExpectedHelp() + End("Ann", 0, 0),
+                    ChildInput::Pty));
+    EXPECT_EQ(game.Error(), "");
+    EXPECT_TRUE(SameSettings(game.Terminal()->Settings(), PseudoTerminal().Settings()));
 }
 
-TEST_F(GameRun, QuitWhilePausedDoesNotFreezeTheNextGame)
+// Input that ends anywhere ends the run with status 0: at the name prompt (an
+// empty name), during the start delay and during play (the game ends as if
+// quit) and at the play-again question (no).
+TEST(GameEnd, EndOfInputEndsTheRunWithStatusZero)
 {
-    WritePictures(320, 200);
-    // Pause, quit, play again: the next start delay must still end.
-    Run("\rpkypknn", false);
-    EXPECT_EQ(m_child.ExitCode(), 0);
-    EXPECT_EQ(m_child.Output(), ExpectedBanner() + PROMPT + "\n" + ExpectedHelp() +
-                                    Report("", 0, 0) + RESTART + ExpectedHelp() + Report("", 0, 0));
+    const struct
+    {
+        const char* keys;
+        bool inPlay;
+        std::string shown; // after the banner and prompt
+    } cases[] = {
+        {"", false, "\n" + ExpectedHelp() + End("", 0, 0)},
+        {"A\bn\rky", false, // the name as typed, Backspace included
+         "A\bn\n" + ExpectedHelp() + End("A\bn", 0, 0) + RESTART + ExpectedHelp() +
+             End("A\bn", 0, 0)},
+        {"", true, "Ann\n" + ExpectedHelp() + "\a\a\a\aGood Job, Ann !\n"}, // then the score
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        ChildProcess game;
+        if (c.inPlay) {
+            StartPlaying(game, ChildInput::Pipe);
+        } else {
+            ASSERT_TRUE(game.Start(Game(ChildInput::Pipe)) && game.Write(c.keys));
+        }
+        game.CloseInput();
+        ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
+        EXPECT_EQ(game.ExitCode(), 0);
+        // In play the score depends on when the end came.
+        const std::string& output = game.Output();
+        EXPECT_EQ(c.inPlay ? output.substr(0, output.find("Game Over!")) : output,
+                  ExpectedBanner() + PROMPT + c.shown);
+        EXPECT_EQ(output.substr(output.size() - QUESTION.size()), QUESTION);
+    }
 }
 
-TEST_F(GameRun, ClosedInputEndsTheRunWithoutSpinning)
+// Ctrl+C, a kill and a hang-up end the game by that signal at every stage,
+// and the terminal's settings come back exactly.
+TEST(GameEnd, SignalsEndTheGameAndRestoreTheTerminal)
 {
-    WritePictures(64, 48);
-    // Input ends at the name prompt: empty name, one game ended at once,
-    // the play-again question reads no.
-    Run("", true);
-    EXPECT_EQ(m_child.ExitCode(), 0);
-    EXPECT_EQ(m_child.Output(),
-              ExpectedBanner() + PROMPT + "\n" + ExpectedHelp() + Report("", 0, 0));
-    EXPECT_LT(m_seconds, 10.0);
+    const struct
+    {
+        int sig;
+        const char* ctrl; // the key that sends it, or nothing for a kill
+        const char* keys; // typed first, then the output waited for
+        const char* waitFor;
+    } cases[] = {
+        {SIGINT, "\003", nullptr, nullptr}, // during play
+        {SIGTERM, "", nullptr, nullptr},     {SIGHUP, "", "", "name: "},
+        {SIGTERM, "", "Ann\r", "HELP MENU"}, // during the start delay
+        {SIGINT, "\003", "Ann\rk", "(Y/N)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(strsignal(c.sig)) + " after " + (c.keys ? c.keys : "play"));
+        ChildProcess game;
+        if (c.keys == nullptr) {
+            StartPlaying(game, ChildInput::Pty);
+        } else {
+            ASSERT_TRUE(game.Start(Game(ChildInput::Pty)));
+            ASSERT_TRUE(game.WaitForOutput("name: ", TIMEOUT_MS));
+            ASSERT_TRUE(game.Write(c.keys) && game.WaitForOutput(c.waitFor, TIMEOUT_MS));
+        }
+        ASSERT_TRUE(*c.ctrl != '\0' ? game.Write(c.ctrl) : game.Signal(c.sig));
+        ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
+        EXPECT_EQ(game.TermSignal(), c.sig);
+        EXPECT_TRUE(SameSettings(game.Terminal()->Settings(), PseudoTerminal().Settings()));
+    }
+}
+
+// Ctrl+Z under a job-control shell: the shell gets the terminal as it was,
+// "fg" brings the game mode back, and the settings are restored at the end.
+TEST(GameEnd, CtrlZGivesTheShellItsTerminalAndFgResumesTheGame)
+{
+    ChildProcess shell; // a minimal shell, the game its job in its own group
+    ASSERT_TRUE(shell.StartFunction(
+        []() {
+            signal(SIGTTOU, SIG_IGN);
+            const pid_t job = fork();
+            if (job == 0) {
+                setpgid(0, 0);
+                tcsetpgrp(STDIN_FILENO, getpgrp());
+                signal(SIGTTOU, SIG_DFL);
+                execl(QV_GAME_BINARY, QV_GAME_BINARY, static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            setpgid(job, job);
+            tcsetpgrp(STDIN_FILENO, job);
+            int status = 0;
+            for (std::string line; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);) {
+                tcsetpgrp(STDIN_FILENO, getpgrp());
+                ReportLine("stopped");
+                std::getline(std::cin, line); // "fg"
+                tcsetpgrp(STDIN_FILENO, job);
+                kill(-job, SIGCONT);
+            }
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        },
+        Game(ChildInput::Pty)));
+    const termios before = PseudoTerminal().Settings();
+    ASSERT_TRUE(shell.WaitForOutput("name: ", TIMEOUT_MS));
+    ASSERT_TRUE(shell.Write("Ann\rh") && shell.WaitForOutput("HELP MENU", TIMEOUT_MS));
+    ASSERT_TRUE(shell.WaitInputRead(TIMEOUT_MS)); // in play
+    ASSERT_TRUE(shell.Write("\032") && shell.WaitForOutput("stopped\n", TIMEOUT_MS, true));
+    EXPECT_TRUE(SameSettings(shell.Terminal()->Settings(), before));
+    ASSERT_TRUE(shell.Write("fg\r"));
+    for (int i = 0; i < TIMEOUT_MS && !IsGameMode(shell.Terminal()->Settings()); ++i) {
+        usleep(1000); // until the game has taken the terminal back
+    }
+    ASSERT_TRUE(shell.Write("kn") && shell.WaitExit(TIMEOUT_MS));
+    EXPECT_EQ(shell.ExitCode(), 0);
+    // Only the shell's line was echoed: the game's keys were not.
+    EXPECT_NE(shell.Output().find("fg\r\n\a\a\a\aGood Job, Ann !"), std::string::npos);
+    EXPECT_TRUE(SameSettings(shell.Terminal()->Settings(), before));
+}
+
+// A picture the game cannot use stops it before anything is shown, with status
+// 1 and one line naming the file and the reason; the terminal is untouched.
+TEST(GameEnd, AnUnusablePictureStopsTheGameWithStatusOne)
+{
+    FixtureDirectory folder; // with no pictures in it
+    ChildProcess game;
+    ASSERT_TRUE(game.Start(Game(ChildInput::Pty, folder.Path())));
+    ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
+    EXPECT_EQ(game.ExitCode(), 1);
+    EXPECT_EQ(game.Output(), "");
+    EXPECT_EQ(game.Error(), "quorvadellix: space_image.jpg: cannot open the picture: No such "
+                            "file or directory\n");
+    EXPECT_TRUE(SameSettings(game.Terminal()->Settings(), PseudoTerminal().Settings()));
 }

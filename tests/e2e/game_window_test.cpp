@@ -1,75 +1,139 @@
-// The real game in a real window under Xvfb: what a player sees during play.
+// The real game in a real window under Xvfb, played from a terminal.
+#include "render/framewindow_menu.h"
 #include "support/child.h"
 #include "support/jpegfixtures.h"
 #include "support/xvfb.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
-TEST(GameWindow, ShowsThePlayingFieldWithTheWhiteShipAtTheCentre)
+namespace {
+
+constexpr int TIMEOUT_MS = 20000;
+
+class GameWindow : public testing::Test
 {
-    if (!XvfbServer::Installed()) {
-        GTEST_SKIP() << "Xvfb is not installed";
-    }
-    XvfbServer server;
-    ASSERT_TRUE(server.Start(1024, 768)) << server.Error();
-    std::ifstream file(std::string(QV_BINARY_DIR) + "/space_image.jpg", std::ios::binary);
-    const ReferenceDecode field =
-        DecodeWithLibjpeg({std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
-    ASSERT_TRUE(field.ok);
-
-    // The game with the pictures the build made. Under a real X server SDL
-    // loads system libraries (D-Bus among them) that keep blocks to the end
-    // and are unloaded before the leak check can name them; the game's own
-    // memory is checked by the dummy-driver runs and valgrind instead.
-    ChildProcess game;
-    ChildOptions options;
-    options.argv = {QV_GAME_BINARY};
-    options.cwd = QV_BINARY_DIR;
-    options.env = {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11",
-                   "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0"};
-    ASSERT_TRUE(game.Start(options));
-    XWindowInfo window;
-    ASSERT_TRUE(XWaitForWindow(server.Display(), "Quorvadellix", &window, 15000));
-    EXPECT_EQ(window.width, field.width);
-    EXPECT_EQ(window.height, field.height);
-    // The pause key typed during the start delay freezes the first frame of
-    // play: the ship at the centre, one asteroid well away from it.
-    ASSERT_TRUE(game.Write("Ann\rp"));
-    ASSERT_TRUE(game.WaitForOutput("HELP MENU", 10000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(4000));
-    XScreenshot shot;
-    ASSERT_TRUE(shot.Take(server.Display())) << shot.Error();
-
-    // The dart's notch at the centre and its rear edges are white (row 0 is
-    // the bottom of the frame).
-    for (const int col : {320, 315, 325}) {
-        const int row = col == 320 ? 240 : 235;
-        EXPECT_EQ(shot.At(window.x + col, window.y + field.height - 1 - row), 0xFFFFFFU) << col;
-    }
-    // Everywhere else the playing-field picture, up to the outlines on it.
-    int matching = 0;
-    int total = 0;
-    for (int top = 0; top < field.height; top += 7) {
-        for (int col = 0; col < field.width; col += 7, ++total) {
-            const unsigned char* rgb = &field.samples[(top * field.width + col) * 3];
-            const std::uint32_t shown = shot.At(window.x + col, window.y + top);
-            bool near = true;
-            for (int channel = 0; channel < 3; ++channel) {
-                near = near && std::abs(static_cast<int>((shown >> (16 - 8 * channel)) & 0xFF) -
-                                        rgb[channel]) <= 2;
-            }
-            matching += near ? 1 : 0;
+protected:
+    // The game, paused in its first pass by 'p' typed during the start delay.
+    void SetUp() override
+    {
+        if (!XvfbServer::Installed()) {
+            GTEST_SKIP() << "Xvfb is not installed";
         }
+        ASSERT_TRUE(m_server.Start(1600, 1200)) << m_server.Error();
+        std::ifstream file(std::string(QV_BINARY_DIR) + "/space_image.jpg", std::ios::binary);
+        m_field = DecodeWithLibjpeg({std::istreambuf_iterator<char>(file), {}});
+        ASSERT_TRUE(m_field.ok && m_field.width == 640 && m_field.height == 480);
+        // Under a real X server SDL loads system libraries (D-Bus among them)
+        // that keep blocks to the end; the game's own memory is checked by
+        // the other runs.
+        ASSERT_TRUE(m_game.Start({{QV_GAME_BINARY},
+                                  {"DISPLAY=" + m_server.Display(), "SDL_VIDEODRIVER=x11",
+                                   "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0"},
+                                  QV_BINARY_DIR,
+                                  ChildInput::Pty}));
+        ASSERT_TRUE(m_game.WaitForOutput("name: ", TIMEOUT_MS));
+        ASSERT_TRUE(m_game.Write("Ann\rp") && m_game.WaitInputRead(TIMEOUT_MS));
+        ASSERT_TRUE(Shows(1));
     }
-    EXPECT_GT(matching, total * 97 / 100) << matching << " of " << total;
 
-    ASSERT_TRUE(game.Write("kn"));
-    ASSERT_TRUE(game.WaitExit(15000));
-    EXPECT_EQ(game.ExitCode(), 0) << game.Error();
-    EXPECT_NE(game.Output().find("Good Job, Ann !"), std::string::npos);
+    // Runs xdotool on the window (its id replaces "%w").
+    void X(std::string command)
+    {
+        int status = -1;
+        command.replace(command.find("%w"), 2, std::to_string(m_window.id));
+        XRunCommand(m_server.Display(), "xdotool " + command, &status);
+        EXPECT_EQ(status, 0) << command;
+    }
+
+    // Until the window, titled and centred, is z times the pictures and shows
+    // the field picture, top line first, with the white ship at its centre
+    // (and the zoom menu's background at (102, 102) when menu is set).
+    bool Shows(int z, bool menu = false)
+    {
+        const XWindowInfo wanted = {0, (1600 - 640 * z) / 2, (1200 - 480 * z) / 2, 640 * z,
+                                    480 * z};
+        if (!XWaitForWindow(m_server.Display(), "Quorvadellix", &m_window, TIMEOUT_MS, &wanted)) {
+            ADD_FAILURE() << m_window.x << ", " << m_window.y << ": " << m_window.width << " x "
+                          << m_window.height;
+            return false;
+        }
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TIMEOUT_MS);
+        for (XScreenshot shot; std::chrono::steady_clock::now() < end;) {
+            const auto at = [&](int col, int top) {
+                return shot.At(m_window.x + col * z, m_window.y + top * z);
+            };
+            bool shown =
+                shot.Take(m_server.Display()) &&
+                (!menu || shot.At(m_window.x + 102, m_window.y + 102) == ZOOM_MENU_BACKGROUND);
+            for (const auto& [col, row] : {std::pair{320, 240}, {315, 235}, {325, 235}}) {
+                shown = shown && at(col, 479 - row) == 0xFFFFFF; // the notch and rear corners
+            }
+            int near = 0, total = 0; // up to the outlines and the menu
+            for (int p = 0; p < 640 * 480; p += 331, ++total) {
+                int off = 0;
+                for (int channel = 0; channel < 3; ++channel) {
+                    const int shownChannel =
+                        static_cast<int>(at(p % 640, p / 640) >> (16 - 8 * channel) & 0xFF);
+                    off = std::max(off, std::abs(shownChannel - m_field.samples[p * 3 + channel]));
+                }
+                near += off <= 2 ? 1 : 0;
+            }
+            if (shown && near > total * 95 / 100) {
+                return true;
+            }
+            m_seen =
+                std::to_string(near) + " of " + std::to_string(total) + " " + std::to_string(shown);
+        }
+        ADD_FAILURE() << "the window does not show the field: " << m_seen;
+        return false;
+    }
+
+    void ExpectEndWithTheTerminalRestored()
+    {
+        ASSERT_TRUE(m_game.WaitExit(TIMEOUT_MS)) << m_game.Output();
+        EXPECT_EQ(m_game.ExitCode(), 0) << m_game.Error();
+        EXPECT_TRUE(SameSettings(m_game.Terminal()->Settings(), PseudoTerminal().Settings()));
+    }
+
+    XvfbServer m_server;
+    ReferenceDecode m_field;
+    ChildProcess m_game;
+    XWindowInfo m_window;
+    std::string m_seen;
+};
+
+} // namespace
+
+TEST_F(GameWindow, RightClickMenuAndKeysZoomAndEscapeEndsTheGame)
+{
+    X("mousemove --window %w 100 100 click 3");
+    EXPECT_TRUE(Shows(1, true));
+    X("windowfocus %w key Escape"); // closes only the menu
+    EXPECT_TRUE(Shows(1));
+    X("mousemove --window %w 100 100 click 3");
+    CZoomMenu menu;
+    menu.Open(100, 100, 640, 480);
+    X("mousemove --window %w " + std::to_string(menu.EntryCentreX()) + " " +
+      std::to_string(menu.EntryCentreY(1)) + " click 1");
+    EXPECT_TRUE(Shows(2));
+    X("windowfocus %w key 1");
+    EXPECT_TRUE(Shows(1));
+    X("windowfocus %w key 2");
+    EXPECT_TRUE(Shows(2));
+    X("windowfocus %w key Escape");
+    ExpectEndWithTheTerminalRestored();
+}
+
+TEST_F(GameWindow, KeysTypedInItSteerTheGameAndClosingItEndsTheGame)
+{
+    X("windowfocus %w key x k"); // quits, also while paused
+    ASSERT_TRUE(m_game.WaitForOutput("Good Job, Ann !", TIMEOUT_MS));
+    ASSERT_TRUE(m_game.Write("yh") && m_game.WaitInputRead(TIMEOUT_MS)); // the next game plays
+    ASSERT_TRUE(XRequestClose(m_server.Display(), m_window.id));
+    ExpectEndWithTheTerminalRestored();
 }

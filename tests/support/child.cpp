@@ -2,37 +2,35 @@
 
 #include "platform/terminal.h"
 
-#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <initializer_list>
-#include <iostream>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
+#include <sys/wait.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-void CloseEach(std::initializer_list<int> fds)
+void CloseFd(int& fd)
 {
-    for (const int fd : fds) {
-        if (fd > STDERR_FILENO) {
-            close(fd);
-        }
+    if (fd > STDERR_FILENO) {
+        close(fd);
     }
+    fd = -1;
 }
 
 } // namespace
 
 ChildProcess::~ChildProcess()
 {
-    Signal(SIGKILL);
-    Reap(0);
-    CloseEach({m_input, m_fds[1], m_pty == nullptr ? m_fds[0] : -1});
+    if (Signal(SIGKILL)) {
+        waitpid(m_pid, nullptr, 0);
+    }
+    for (int* fd : {&m_input[0], &m_input[1], &m_fds[1], m_pty ? &m_input[0] : &m_fds[0]}) {
+        CloseFd(*fd);
+    }
 }
 
 bool ChildProcess::Start(const ChildOptions& options)
@@ -42,73 +40,56 @@ bool ChildProcess::Start(const ChildOptions& options)
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    const std::string failure = "cannot run " + options.argv.at(0);
-    return Launch(options, [&]() {
-        execv(argv[0], argv.data());
-        std::perror(failure.c_str());
-        _exit(127);
-    });
+    return StartFunction([&]() { return execv(argv[0], argv.data()), 127; }, options);
 }
 
 bool ChildProcess::StartFunction(const std::function<int()>& body, const ChildOptions& options)
 {
-    return Launch(options, [&]() {
-        const int result = body();
-        std::cout.flush();
-        std::fflush(nullptr);
-        _exit(result);
-    });
-}
-
-bool ChildProcess::Launch(const ChildOptions& options, const std::function<void()>& run)
-{
     signal(SIGPIPE, SIG_IGN); // a child that dies early must not kill the test
+    int out[2] = {-1, -1}, err[2] = {-1, -1};
     const bool onPty = options.input == ChildInput::Pty;
-    int input[2] = {-1, -1};
-    int output[2] = {-1, -1};
-    int error[2] = {-1, -1};
     m_pty.reset(onPty ? new PseudoTerminal : nullptr);
-    if ((options.input == ChildInput::Pipe && pipe2(input, O_CLOEXEC) != 0) ||
-        (!onPty && pipe2(output, O_CLOEXEC) != 0) || pipe2(error, O_CLOEXEC) != 0) {
+    if ((options.input == ChildInput::Pipe && pipe2(m_input, O_CLOEXEC) != 0) ||
+        (!onPty && pipe2(out, O_CLOEXEC) != 0) || pipe2(err, O_CLOEXEC) != 0) {
         return false;
     }
     std::cout.flush();
     std::fflush(nullptr);
-    m_pid = fork();
-    if (m_pid == 0) {
-        setsid(); // keeps the child off the test's terminal
+    if ((m_pid = fork()) == 0) {
+        setsid(); // off the test's terminal; a pseudo-terminal becomes its own
         signal(SIGPIPE, SIG_DFL);
-        const int slave = onPty ? m_pty->Slave() : -1;
-        ioctl(slave, TIOCSCTTY, 0); // the terminal becomes its controlling one
-        dup2(options.input == ChildInput::Null ? open("/dev/null", O_RDONLY)
-                                               : std::max(slave, input[0]),
-             STDIN_FILENO);
-        dup2(std::max(slave, output[1]), STDOUT_FILENO);
-        dup2(error[1], STDERR_FILENO);
+        const int in = onPty                               ? m_pty->Slave()
+                       : options.input == ChildInput::Null ? open("/dev/null", O_RDONLY)
+                                                           : m_input[0];
+        ioctl(in, TIOCSCTTY, 0);
+        dup2(in, STDIN_FILENO);
+        dup2(onPty ? in : out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
         // Without exec, close-on-exec does not act: the parent's ends go here,
         // or the input pipe would never report its end.
-        CloseEach({input[0], input[1], output[0], output[1], error[0], error[1], slave,
-                   onPty ? m_pty->Master() : -1});
-        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) {
-            _exit(126);
+        for (int fd : {m_input[0], m_input[1], out[0], out[1], err[0], err[1], in,
+                       onPty ? m_pty->Master() : -1}) {
+            CloseFd(fd);
         }
         for (const std::string& entry : options.env) {
             const size_t equals = entry.find('=');
             setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
         }
-        run();
-        _exit(0);
+        const int result = options.cwd.empty() || chdir(options.cwd.c_str()) == 0 ? body() : 127;
+        std::cout.flush();
+        std::fflush(nullptr);
+        _exit(result);
     }
-    CloseEach({input[0], output[1], error[1]});
-    m_input = input[1];
-    m_fds[0] = onPty ? m_pty->Master() : output[0];
-    m_fds[1] = error[0];
+    CloseFd(out[1]);
+    CloseFd(err[1]);
+    m_fds[0] = onPty ? m_pty->Master() : out[0];
+    m_fds[1] = err[0];
     return m_pid > 0;
 }
 
 bool ChildProcess::Write(std::string_view bytes)
 {
-    const int fd = m_pty != nullptr ? m_pty->Master() : m_input;
+    const int fd = m_pty ? m_pty->Master() : m_input[1];
     for (ssize_t n = 0; !bytes.empty(); bytes.remove_prefix(static_cast<size_t>(n))) {
         if ((n = write(fd, bytes.data(), bytes.size())) <= 0) {
             return false;
@@ -119,65 +100,69 @@ bool ChildProcess::Write(std::string_view bytes)
 
 void ChildProcess::CloseInput()
 {
-    if (m_pty != nullptr) {
+    if (m_pty) {
         Write(std::string(1, static_cast<char>(m_pty->Settings().c_cc[VEOF])));
     }
-    CloseEach({m_input});
-    m_input = -1;
+    CloseFd(m_input[1]);
 }
 
-bool ChildProcess::Pump(int timeoutMs)
+// Collects output for up to 20 ms a round until done() or the deadline.
+bool ChildProcess::Until(int timeoutMs, const std::function<bool()>& done)
 {
-    // poll() passes over the ended (negative) descriptors.
-    pollfd fds[2] = {{m_fds[0], POLLIN, 0}, {m_fds[1], POLLIN, 0}};
-    for (int i = poll(fds, 2, timeoutMs) > 0 ? 0 : 2; i < 2; ++i) {
-        char buffer[4096];
-        const ssize_t got = fds[i].revents != 0 ? read(m_fds[i], buffer, sizeof buffer) : -1;
-        if (got > 0) {
-            m_text[i].append(buffer, static_cast<size_t>(got));
-        } else if (fds[i].revents != 0) {
-            CloseEach({i == 1 || m_pty == nullptr ? m_fds[i] : -1}); // the pair owns its own
-            m_fds[i] = -1;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        pollfd fds[2] = {{m_fds[0], POLLIN, 0}, {m_fds[1], POLLIN, 0}}; // ended ones are < 0
+        poll(fds, 2, 20);
+        for (int i = 0; i < 2; ++i) {
+            char buffer[4096];
+            const ssize_t got = fds[i].revents != 0 ? read(m_fds[i], buffer, sizeof buffer) : 0;
+            m_text[i].append(buffer, got > 0 ? static_cast<size_t>(got) : 0);
+            if (fds[i].revents != 0 && got <= 0) { // the end, or EIO on a terminal nobody holds
+                if (i == 1 || !m_pty) {
+                    CloseFd(m_fds[i]);
+                }
+                m_fds[i] = -1;
+            }
         }
     }
-    return m_fds[0] >= 0 || m_fds[1] >= 0;
+    return done();
 }
 
-bool ChildProcess::WaitForOutput(std::string_view text, int timeoutMs)
+bool ChildProcess::WaitForOutput(std::string_view text, int timeoutMs, bool inError)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Output().find(text) == std::string::npos && Clock::now() < deadline && Pump(20)) {
-    }
-    return Output().find(text) != std::string::npos;
+    return Until(timeoutMs,
+                 [&]() { return m_text[inError ? 1 : 0].find(text) != std::string::npos; });
 }
 
-void ChildProcess::Reap(int flags)
+bool ChildProcess::WaitInputRead(int timeoutMs)
 {
-    int status = 0;
-    if (Running() && waitpid(m_pid, &status, flags) == m_pid) {
-        m_ended = true;
-        m_status = status;
-    }
+    // A terminal passes typed bytes on a moment later: they are first seen
+    // waiting, then gone.
+    const int fd = m_pty ? m_pty->Slave() : m_input[0];
+    bool arrived = false;
+    return Until(timeoutMs, [fd, &arrived]() {
+        int unread = -1;
+        const bool known = ioctl(fd, FIONREAD, &unread) == 0;
+        arrived = arrived || (known && unread > 0);
+        return arrived && unread == 0;
+    });
 }
 
 bool ChildProcess::WaitExit(int timeoutMs)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (Reap(WNOHANG); !m_ended; Reap(WNOHANG)) {
-        if (Clock::now() >= deadline) {
-            return false;
+    // Output flows meanwhile, or a child writing a lot would block; once it
+    // is reaped, its terminal ends when the test lets go of it too.
+    Until(timeoutMs, [this]() {
+        int status = 0;
+        if (m_status < 0 && waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_status = status;
+            if (m_pty) {
+                m_pty->CloseSlave();
+            }
         }
-        Pump(10); // output keeps flowing, or a child writing a lot would block
-    }
-    // What the child wrote last; a terminal never ends on our side, so it is
-    // read until it stays quiet for a moment.
-    for (int rounds = 0; rounds < 40; ++rounds) {
-        const size_t before = Output().size() + Error().size();
-        if (!Pump(50) || (m_pty != nullptr && Output().size() + Error().size() == before)) {
-            break;
-        }
-    }
-    return true;
+        return m_status >= 0;
+    });
+    return Until(timeoutMs, [this]() { return m_fds[0] < 0 && m_fds[1] < 0; }) && m_status >= 0;
 }
 
 ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, ChildInput input)
@@ -186,19 +171,18 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, 
     ChildProcess child;
     ConsoleRun run;
     const auto entry = [&]() {
-        if (onPty) {
+        if (onPty) { // keys typed before the game mode would be echoed
             TerminalInit();
+            ReportLine("ready");
+        }
+        pollfd typed{STDIN_FILENO, POLLIN, 0};
+        while (!keys.empty() && poll(&typed, 1, -1) != 1) {
         }
         body();
         return 0;
     };
-    if (child.StartFunction(entry, ChildOptions{{}, {}, {}, input})) {
-        // Keys typed before the game mode is on would be echoed by the terminal.
-        for (int ms = 0;
-             onPty && !keys.empty() && !IsGameMode(child.Terminal()->Settings()) && ms < 10000;
-             ++ms) {
-            usleep(1000);
-        }
+    if (child.StartFunction(entry, ChildOptions{{}, {}, {}, input}) &&
+        (!onPty || child.WaitForOutput("ready\n", 10000, true))) {
         child.Write(keys);
         if (!onPty) {
             child.CloseInput();
@@ -206,6 +190,6 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, 
         run.finished = child.WaitExit(10000) && child.ExitCode() == 0;
     }
     run.output = child.Output();
-    run.report = child.Error();
+    run.report = child.Error().substr(onPty ? 6 : 0);
     return run;
 }

@@ -9,12 +9,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <sys/wait.h>
 #include <vector>
 
-/// A child's standard input: a pipe the test writes to and may close, a
-/// pseudo-terminal (also its controlling terminal and output) or /dev/null.
+/// A child's standard input: a pipe the test writes to, a pseudo-terminal
+/// (also its controlling terminal and standard output) or /dev/null.
 enum class ChildInput
 {
     Pipe,
@@ -31,8 +30,8 @@ struct ChildOptions
 };
 
 /// A program, or a function in a forked copy of the test, with its standard
-/// output and error collected apart. Every wait has a timeout; a child still
-/// running when the object dies is killed.
+/// output and error collected apart. Every wait is for a condition, with a
+/// timeout; a child still running at the end is killed.
 class ChildProcess
 {
 public:
@@ -41,41 +40,38 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    /// Executes options.argv; one that cannot run ends with 127 and says why.
-    bool Start(const ChildOptions& options);
-    /// Runs body in a forked child, which then flushes and ends with its result.
+    bool Start(const ChildOptions& options); ///< exec of argv; 127 if it cannot run
     bool StartFunction(const std::function<int()>& body, const ChildOptions& options);
-
     bool Write(std::string_view bytes);
-    /// Closes the input pipe, or types the terminal's end-of-file character.
-    void CloseInput();
-    bool Signal(int sig) const { return Running() && kill(m_pid, sig) == 0; }
-    /// Collects output until text appears in Output(); false after timeoutMs.
-    bool WaitForOutput(std::string_view text, int timeoutMs);
-    /// Waits for the end, collecting output; false after timeoutMs.
+    void CloseInput(); ///< closes the pipe, or types end-of-file on a terminal
+    bool Signal(int sig) const { return m_pid > 0 && m_status < 0 && kill(m_pid, sig) == 0; }
+    /// Until text appears in Output() (in Error() with inError).
+    bool WaitForOutput(std::string_view text, int timeoutMs, bool inError = false);
+    /// Until the child has read every byte written to its input; the last
+    /// one must wait there for a while (typed while the child reads no keys).
+    bool WaitInputRead(int timeoutMs);
+    /// Until the child has ended and all it wrote has been collected.
     bool WaitExit(int timeoutMs);
 
-    bool Running() const { return m_pid > 0 && !m_ended; }
-    bool Exited() const { return m_ended && WIFEXITED(m_status); }
-    int ExitCode() const { return Exited() ? WEXITSTATUS(m_status) : -1; }
-    bool Signalled() const { return m_ended && WIFSIGNALED(m_status); }
-    int TermSignal() const { return Signalled() ? WTERMSIG(m_status) : 0; }
-    /// Standard output as collected (on a terminal with CR LF line ends).
-    const std::string& Output() const { return m_text[0]; }
+    int ExitCode() const
+    {
+        return m_status >= 0 && WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+    }
+    int TermSignal() const
+    {
+        return m_status >= 0 && WIFSIGNALED(m_status) ? WTERMSIG(m_status) : 0;
+    }
+    const std::string& Output() const { return m_text[0]; } ///< CR LF line ends on a terminal
     const std::string& Error() const { return m_text[1]; }
-    /// The pseudo-terminal with ChildInput::Pty, else nullptr.
-    PseudoTerminal* Terminal() { return m_pty.get(); }
+    PseudoTerminal* Terminal() { return m_pty.get(); } ///< with ChildInput::Pty
 
 private:
-    bool Launch(const ChildOptions& options, const std::function<void()>& run);
-    bool Pump(int timeoutMs); // false once both outputs have ended
-    void Reap(int flags);
+    bool Until(int timeoutMs, const std::function<bool()>& done);
 
-    pid_t m_pid = -1;
-    bool m_ended = false;
-    int m_status = 0;
-    int m_input = -1;
-    int m_fds[2] = {-1, -1}; // standard output, standard error
+    int m_pid = -1;
+    int m_status = -1;         // -1 while running
+    int m_input[2] = {-1, -1}; // the test keeps the read end to see what is unread
+    int m_fds[2] = {-1, -1};   // standard output, standard error
     std::unique_ptr<PseudoTerminal> m_pty;
     std::string m_text[2];
 };
@@ -87,12 +83,11 @@ struct ConsoleRun
     std::string report;    ///< its standard error (see ReportLine)
 };
 
-/// Runs body in a forked child and types keys to it: on a pipe, then closes
-/// it; on a pseudo-terminal, once the terminal layer is in game mode.
+/// Runs body in a forked child once keys wait for it: on a pipe, then
+/// closed, or on a pseudo-terminal in game mode.
 ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body,
                       ChildInput input = ChildInput::Pipe);
 
-/// Writes text and a line feed to standard error, unbuffered.
 inline void ReportLine(const std::string& text)
 {
     std::cerr << text + "\n";

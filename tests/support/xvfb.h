@@ -3,10 +3,9 @@
 
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
-/// A private X server (Xvfb) without a window manager, with one width x height
+/// A private X server (Xvfb, no window manager) with one width x height
 /// screen of 24 bits on a free display; ready when Start() returns true.
 class XvfbServer
 {
@@ -21,7 +20,7 @@ public:
     const std::string& Error() const { return m_error; }
 
 private:
-    pid_t m_pid = -1;
+    int m_pid = -1;
     std::string m_display, m_error;
 };
 
@@ -34,15 +33,14 @@ struct XWindowInfo
 
 /// Runs a shell command with DISPLAY set: its standard output and exit status.
 std::string XRunCommand(const std::string& display, const std::string& command, int* exitCode);
-/// Waits until the viewable window titled title exists and, when wanted is
-/// given, has its place and size; false after timeoutMs, info the last seen.
+/// Until the window titled title is viewable and, when wanted is given, has
+/// that place and size; info is the last seen.
 bool XWaitForWindow(const std::string& display, const std::string& title, XWindowInfo* info,
                     int timeoutMs, const XWindowInfo* wanted = nullptr);
 /// Asks a window to close as a window manager does (WM_DELETE_WINDOW).
 bool XRequestClose(const std::string& display, unsigned long window);
 
-/// A picture of the whole screen (xwd): At(x, y) from the top-left corner is
-/// 0x00RRGGBB, 0 outside.
+/// The whole screen (xwd): At(x, y) from the top-left corner is 0x00RRGGBB, 0 outside.
 class XScreenshot
 {
 public:

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Prints the size of the tests against the rest of the code: lines of every
+# git-tracked file under tests/ (any language) against lines of every .cpp, .h
+# and CMakeLists.txt outside it, leaving out build folders and dist/.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+count() { git ls-files -z "$@" | xargs -0 cat | wc -l; }
+tests=$(count -- 'tests/')
+code=$(count -- '*.cpp' '*.h' '*CMakeLists.txt' ':!tests/' ':!build*/' ':!dist/')
+echo "tests: $tests lines, code: $code lines, ratio: $((100 * tests / code))%"
