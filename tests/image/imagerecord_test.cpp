@@ -10,22 +10,18 @@
 #include <vector>
 
 namespace {
-
 const char* const UNKNOWN_FORMAT = "Decode: Unknown or wrong format";
 const char* const TOO_LARGE = "Create: a 65000 x 65000 picture is larger than the 256 MiB limit";
-
 unsigned Packed(const RGBQUAD& q)
 {
     return q.rgbReserved << 24U | q.rgbRed << 16U | q.rgbGreen << 8U | q.rgbBlue;
 }
-
 std::string Written(const ByteVector& bytes)
 {
     static const FixtureDirectory dir;
     EXPECT_TRUE(WriteBytes(dir.File("picture"), bytes));
     return dir.File("picture");
 }
-
 /// Compares every pixel, y counted from the bottom line, with libjpeg's decode (top row first).
 void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
 {
@@ -43,9 +39,7 @@ void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
         }
     }
 }
-
 } // namespace
-
 TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
 {
     const ByteVector colour = MakeJpeg({640, 480});
@@ -87,7 +81,6 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
             ASSERT_TRUE(i % stride < 3 * image.GetWidth() || image.GetBits()[i] == 0) << i;
     }
 }
-
 TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
 {
     const ByteVector png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
@@ -125,7 +118,6 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
     EXPECT_FALSE(missing.IsValid() || missing.GetWidth() != 0);
     EXPECT_STREQ(missing.GetLastError(), "");
 }
-
 TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
 {
     // Unit, densities, dots per inch, pixels per metre (dots per inch / 0.0254, rounded).
@@ -143,7 +135,6 @@ TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
                   std::vector<long long>(c + 3, c + 7));
     }
 }
-
 TEST(ImageRecord, CreateTransferPalettesAndFiles)
 {
     CImageRecord source, target, assigned;

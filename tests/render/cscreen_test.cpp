@@ -13,16 +13,13 @@
 #include <string>
 
 namespace {
-
 ColourAt Colour(int seed)
 {
     return [seed](int x, int y) {
         return ((x * 7 + seed) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | ((x + y + seed) & 0xFF);
     };
 }
-
 } // namespace
-
 TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
 {
     {
@@ -50,7 +47,6 @@ TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
     EXPECT_EQ(Painted(clipping),
               Art({".......###", ".......###", ".......###", "", "", "##", "##"}));
 }
-
 TEST(Screen, WrapAroundPointsAndBackgroundsShownOnlyWhenDrawn)
 {
     {
@@ -88,7 +84,6 @@ TEST(Screen, WrapAroundPointsAndBackgroundsShownOnlyWhenDrawn)
     wrapping.DrawBackground();
     EXPECT_TRUE(Unlike(wrapping, Colour(2)).empty() && wrapping.IsWrapAround());
 }
-
 TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
 {
     const auto death = [](const std::string& condition) {
