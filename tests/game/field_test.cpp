@@ -21,11 +21,6 @@ PixelType BackgroundColour(int col, int row)
 {
     return ((col % 64) << 8) | (row % 100);
 }
-void ExpectAt(CPoint2D p, double x, double y, double tolerance = 1e-6)
-{
-    EXPECT_NEAR(p.Xd(), x, tolerance);
-    EXPECT_NEAR(p.Yd(), y, tolerance);
-}
 // A ship at (320, 240) comes closer than 30 to a lobe of an asteroid at (x, y).
 bool NearShip(int x, int y)
 {
@@ -88,7 +83,7 @@ TEST_F(FieldTest, NewAndResetFieldsPlaceEveryAsteroidYFirstAndShowOnlyTheShip)
         EXPECT_FALSE(m_field.IsOver() || m_field.Ship().IsMoving() || m_field.Launched() != 0);
         const std::vector<int> drawn = Redraw(m_before, places);
         for (int i = 0; i < N; ++i) {
-            ExpectAt(m_field.Asteroid(i).Position(), drawn[2 * i + 1], drawn[2 * i], 0.0);
+            ExpectNear(m_field.Asteroid(i).Position(), drawn[2 * i + 1], drawn[2 * i], 0.0);
             EXPECT_FALSE(m_field.Asteroid(i).IsMoving());
         }
         m_field.Draw();
@@ -135,8 +130,8 @@ TEST_F(FieldTest, WavesLaunchTheSlotsInTurnAndTheEleventhIsIgnored)
         for (int k = 0; k < N; ++k)
             EXPECT_EQ(m_field.Asteroid(k).IsMoving(), moving[k]) << k;
         EXPECT_NEAR(slot.Velocity().Direction(), speed > 0 ? direction : 1.5 * PI, 1e-9);
-        ExpectAt(slot.Position(), start.Xd() + speed * 0.1 * std::cos(direction),
-                 start.Yd() + speed * 0.1 * std::sin(direction));
+        ExpectNear(slot.Position(), start.Xd() + speed * 0.1 * std::cos(direction),
+                   start.Yd() + speed * 0.1 * std::sin(direction));
     }
 }
 TEST(SmallField, AWaveWithNoPlaceClearOfTheShipIsGivenUp)
@@ -157,7 +152,7 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
     m_clock.Advance(40); // x = 14: stopped and pushed 3 pixels back
     m_field.Update(CMD_NONE);
     EXPECT_FALSE(m_field.Ship().IsMoving());
-    ExpectAt(m_field.Ship().Position(), 17.0, 240.0);
+    ExpectNear(m_field.Ship().Position(), 17.0, 240.0);
     // Start, then after each of three passes. Exactly 15 in is inside; a corner takes two.
     const double ship[] = {14,  14,  17,  14,  17,  17,   17,  17,   630, 470,  627, 470,
                            624, 470, 624, 467, 100, 14.5, 100, 17.5, 100, 17.5, 100, 17.5,
@@ -166,7 +161,7 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
     for (int i = 0; i < 48; i += 2)
         if (i % 8 != 0) {
             Place(m_field.Ship(), ship[i - 2], ship[i - 1]);
-            ExpectAt(m_field.Ship().Position(), ship[i], ship[i + 1], 0.0);
+            ExpectNear(m_field.Ship().Position(), ship[i], ship[i + 1], 0.0);
         }
     for (const auto& [x, y] : {std::pair{15, 300}, {626, 300}, {100, 15}, {100, 466}}) {
         m_field.Ship().StopAt(CPoint2D(x, y));
@@ -181,9 +176,9 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
     const double dx = 60 * std::cos(PI + 0.5), dy = 60 * std::sin(PI + 0.5);
     m_clock.Advance(1000); // second at x = -29 + dx, beyond -30
     Place(first, -30.0, 100.0);
-    ExpectAt(second.Position(), WIDTH + 30.0, 50.0 + dy);
+    ExpectNear(second.Position(), WIDTH + 30.0, 50.0 + dy);
     m_clock.Advance(1000); // on with the same velocity
-    ExpectAt(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
+    ExpectNear(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
     // Start and place after one pass: x before y, strictly beyond 30 only.
     const double W = WIDTH, H = HEIGHT,
                  asteroid[] = {-30,    100,    -30,    100,    -30.5,  100,    W + 30, 100,
@@ -192,7 +187,7 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
                                100,    -31,    100,    H + 30, 100,    -30,    100,    -30};
     for (int i = 0; i < 32; i += 4) {
         Place(first, asteroid[i], asteroid[i + 1]);
-        ExpectAt(first.Position(), asteroid[i + 2], asteroid[i + 3], 0.0);
+        ExpectNear(first.Position(), asteroid[i + 2], asteroid[i + 3], 0.0);
     }
 }
 // Asteroids are drawn over the ship, launched slots only; a hit ends the game, but the rest of
@@ -216,7 +211,7 @@ TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndAHitEndsTheGame)
     m_field.Ship().StopAt(CPoint2D(10.0, 240.0)); // 15 from lobe 3's centre
     m_field.Update(CMD_TURN_RIGHT);
     EXPECT_TRUE(m_field.IsOver());
-    ExpectAt(m_field.Ship().Position(), 13.0, 240.0, 0.0);
+    ExpectNear(m_field.Ship().Position(), 13.0, 240.0, 0.0);
     EXPECT_NEAR(m_field.Ship().Heading(), HALF_PI - QUARTER_PI, 1e-12);
     expected.clear();
     Paint(expected, Fit(AsteroidPixels(CPoint2D(40, 240)), WIDTH, HEIGHT, false), 0xAAAAAA);

@@ -9,14 +9,6 @@
 
 #include <cmath>
 
-namespace {
-void ExpectNear(CPoint2D actual, double x, double y, double tolerance = 1e-6)
-{
-    EXPECT_NEAR(actual.Xd(), x, tolerance);
-    EXPECT_NEAR(actual.Yd(), y, tolerance);
-}
-} // namespace
-
 // A launch starts from where the body is now, on a clock that pauses with the game.
 TEST(Body, FliesFromItsLaunchPointFreezesWhilePausedAndRelaunchesWithoutAJump)
 {

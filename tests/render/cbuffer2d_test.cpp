@@ -59,8 +59,8 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
     buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
     EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
     // Written and stored column and row in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
-    const int cases[][4] = {{-1, 0, 6, 0}, {7, 5, 0, 0},    {-7, 0, 0, 0},
-                            {0, -1, 0, 4}, {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
+    const int cases[][4] = {
+        {-1, -1, 6, 4}, {7, 5, 0, 0}, {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
     for (const auto& c : cases) {
         CBuffer2D wrap(7, 5, true);
         wrap.SetPixel(c[0], c[1], 4);
@@ -69,19 +69,10 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
 }
 TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
 {
-    const std::tuple<CPoint2D, CPoint2D, PixelSet> drawn[] = {
-        {{0, 0}, {3, 1}, Art({"..##", "##.."})},
-        {{3, 1}, {0, 0}, Art({"..##", "##.."})},
-        {{0, 0}, {2, 1}, Art({"..#", "##."})}, // a tie stays on the start's side
-        {{2, 1}, {0, 0}, Art({".##", "#.."})},
-        {{0, 0}, {1, 3}, Art({".#", ".#", "#.", "#."})},
-        {{3, 5}, {3, 5}, Art({"...#"}, 5)},
-        {{0.4, 0.4}, {2.5, 2.4}, Art({"...#", ".##.", "#..."})}, // ends (0, 0), (3, 2)
-        // Ends 2e9 pixels away: column 0 meets y = 12.5 (a tie, kept at 12), 1..3 lie above it.
-        {{-2000000000.6, 5}, {2e9, 20}, Art({".###", "#..."}, 12)},
-        {{-2e9, 5}, {-2, 1e9}, {}}};
-    for (const auto& [p, q, pixels] : drawn)
-        EXPECT_EQ(LinePixels(p, q, 4, 20), pixels) << p.Xd() << "," << q.Yd();
+    // Ends 2e9 pixels away: column 0 meets y = 12.5 (a tie, kept at 12), 1..3 lie above it.
+    EXPECT_EQ(LinePixels(CPoint2D(-2000000000.6, 5), CPoint2D(2e9, 20), 4, 20),
+              Art({".###", "#..."}, 12));
+    EXPECT_TRUE(LinePixels(CPoint2D(-2e9, 5), CPoint2D(-2, 1e9), 4, 20).empty());
     EXPECT_EQ(LinePixels(CPoint2D(5, -2000000000.6), CPoint2D(20, 2e9), 20, 3),
               (PixelSet{{12, 0}, {13, 1}, {13, 2}}));
     // Lines in every direction, inside, crossing or beyond the edges, against the reference.
@@ -170,8 +161,7 @@ TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
     };
     for (const int size : {0, 1025})
         EXPECT_DEATH(CBuffer2D(size, 10, false), death("0 < width && width <= MAX_WIDTH"));
-    for (const int size : {0, 769})
-        EXPECT_DEATH(CBuffer2D(10, size, true), death("0 < height && height <= MAX_HEIGHT"));
+    EXPECT_DEATH(CBuffer2D(10, 769, true), death("0 < height && height <= MAX_HEIGHT"));
     CBuffer2D(MAX_WIDTH, MAX_HEIGHT, false).PutPixel(MAX_WIDTH - 1, MAX_HEIGHT - 1, 0);
     CImageRecord empty;
     EXPECT_DEATH(CBuffer2D(empty, false), death("image\\.IsValid\\(\\)"));

@@ -4,6 +4,8 @@
 #include "image/cimagerecord.h"
 #include "render/cbuffer2d.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -40,6 +42,12 @@ void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q);
 void AddCircle(PixelSet& pixels, CPoint2D centre, double radius);
 Picture ShipPicture(CPoint2D centre, double heading);
 PixelSet AsteroidPixels(CPoint2D centre);
+/// Expects the point within tolerance of (x, y).
+inline void ExpectNear(CPoint2D p, double x, double y, double tolerance = 1e-6)
+{
+    EXPECT_NEAR(p.Xd(), x, tolerance);
+    EXPECT_NEAR(p.Yd(), y, tolerance);
+}
 /// The text of a failed assertion up to its line number, as a death test pattern.
 inline std::string Death(const std::string& condition, const std::string& file)
 {
