@@ -35,7 +35,6 @@ CLine2D Line(double x0, double y0, double x1, double y1)
     return CLine2D(CPoint2D(x0, y0), CPoint2D(x1, y1), 0);
 }
 } // namespace
-
 // Pixels round half up toward zero; polar form, rotation counter-clockwise about a point.
 TEST(Point, RoundingPolarFormRotationAndArithmetic)
 {
@@ -56,7 +55,6 @@ TEST(Point, RoundingPolarFormRotationAndArithmetic)
     EXPECT_EQ((Numbers{CPoint2D(3, 4).Distance(CPoint2D(-1, 1)), CPoint2D(3, 5).Cross({2, 7})}),
               (Numbers{5, 11}));
 }
-
 TEST(Vector, NormalisesDirectionAndSplitsIntoComponents)
 {
     EXPECT_NEAR(CVector2D(1.0, -HALF_PI, HALF_PI).Direction(), 4.71238898025, 1e-11);
@@ -65,7 +63,6 @@ TEST(Vector, NormalisesDirectionAndSplitsIntoComponents)
     const CVector2D w(10.0, PI / 3, HALF_PI);
     EXPECT_NEAR(w.X() * 1000 + w.Y(), 5000 + 5 * std::sqrt(3.0), 1e-6);
 }
-
 // Extents over all vertices; closed shapes join the last vertex back to the first.
 TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLines)
 {
@@ -85,7 +82,6 @@ TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLines)
     copy = rising;
     EXPECT_EQ(Rendered(copy), Rendered(rising));
 }
-
 // The lines are infinite: the meeting point may lie beyond both segments.
 TEST(Line, CentreSlopeParallelAndIntersection)
 {
@@ -105,7 +101,6 @@ TEST(Line, CentreSlopeParallelAndIntersection)
     for (const auto& [a, b, expected] : parallel)
         EXPECT_EQ(a.IsParallelTo(b), expected) << b.Vertex(1).Yd();
 }
-
 // Corners from the rounded diagonal; the border belongs to the rectangle.
 TEST(Rect, CornersContainsAndOutline)
 {
@@ -125,7 +120,6 @@ TEST(Rect, CornersContainsAndOutline)
     EXPECT_EQ(Rendered(CRect2D(CPoint2D(1, 2), CPoint2D(5, 4), 3)),
               Art({".#####", ".#...#", ".#####"}, 2));
 }
-
 // 25 chords from the top, turning counter-clockwise about the exact centre.
 TEST(Circle, Draws25ChordsFromTheTopAroundTheExactCentre)
 {
@@ -138,7 +132,6 @@ TEST(Circle, Draws25ChordsFromTheTopAroundTheExactCentre)
     moved.MoveTo(CPoint2D(100, 50));
     EXPECT_EQ(Xy(moved.Centre()), (Numbers{100, 50}));
 }
-
 TEST(GeometryDeathTest, EachPreconditionStopsWithItsCondition)
 {
     EXPECT_DEATH(CPoint2D(-1.0, 0.0, true), Death("x >= 0", "geometry/cpoint2d\\.cpp"));

@@ -36,7 +36,6 @@ TEST(Body, FliesFromItsLaunchPointFreezesWhilePausedAndRelaunchesWithoutAJump)
     EXPECT_FALSE(body.IsMoving());
     ExpectNear(body.Position(), 4.0, 5.0, 0.0);
 }
-
 // 100 px/s slowed by 50 px/s^2 stops after 2 s, 100 px on; gravity pulls down.
 TEST(Body, GravityAndDecelerationFollowTheLaunchModel)
 {
@@ -55,7 +54,6 @@ TEST(Body, GravityAndDecelerationFollowTheLaunchModel)
     ExpectNear(falling.Position(), 60.0, 80.0);
     EXPECT_NEAR(falling.Speed(), std::sqrt(30.0 * 30.0 + 20.0 * 20.0), 1e-9);
 }
-
 TEST(CircleBody, CurrentCircleFollowsTheBody)
 {
     FakeClock clock;
@@ -67,7 +65,6 @@ TEST(CircleBody, CurrentCircleFollowsTheBody)
     ExpectNear(guard.CurrentCircle().Centre(), 20.0, 10.0);
     EXPECT_DOUBLE_EQ(guard.CurrentCircle().Radius(), 7.0);
 }
-
 // Heading up, then after each turn: right, left twice, and a whole turn to the left.
 TEST(Ship, DrawsAWhiteDartInsideItsGuardCircleTurningInEighthTurns)
 {
@@ -92,7 +89,6 @@ TEST(Ship, DrawsAWhiteDartInsideItsGuardCircleTurningInEighthTurns)
     ship.Draw(screen);
     EXPECT_TRUE(ship.IsDestroyed() && PixelsNot(screen, 0).empty());
 }
-
 // Thrust flies at 150 along the heading; a turn bends the path only at the next thrust.
 TEST(Ship, FliesAt150AlongHeadingAndTurnsBendOnlyOnNextThrust)
 {
@@ -117,7 +113,6 @@ TEST(Ship, FliesAt150AlongHeadingAndTurnsBendOnlyOnNextThrust)
         EXPECT_NEAR(ship.Heading(), HALF_PI + QUARTER_PI, 1e-12);
     }
 }
-
 // Within 30 of a lobe's centre, strictly, the ship's radius counted; lobes move when drawn.
 TEST(Asteroid, FourGreyLobesHitWithinThirtyAndLagUntilDrawn)
 {

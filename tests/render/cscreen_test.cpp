@@ -17,7 +17,6 @@ ColourAt Colour(int seed)
     };
 }
 } // namespace
-
 // Points are 3 x 3 blocks from the pixel below left, clipped or wrapped; a vector is its line
 // from the start and a circle of radius 2 around the start.
 TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
@@ -44,7 +43,6 @@ TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
         EXPECT_EQ(Painted(clipping), Fit(blocks, 16, 12, wrap));
     }
 }
-
 // A picture screen takes the picture's size and flag; backgrounds show only when drawn.
 TEST(Screen, BackgroundsShownOnlyWhenDrawn)
 {
@@ -69,7 +67,6 @@ TEST(Screen, BackgroundsShownOnlyWhenDrawn)
     wrapping.DrawBackground();
     EXPECT_TRUE(Unlike(wrapping, Colour(2)).empty() && wrapping.IsWrapAround());
 }
-
 TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
 {
     const auto death = [](const std::string& condition) {

@@ -30,10 +30,8 @@ struct Model
     {
         if (state <= 0 || last == 0) {
             state = std::max<std::int64_t>(-state, 1);
-            for (int j = 39; j >= 0; --j) {
-                Step();
-                table[j < 32 ? j : 0] = state;
-            }
+            for (int j = 39; j >= 0; --j)
+                Step(), table[j < 32 ? j : 0] = state;
             last = table[0];
         }
         Step();
