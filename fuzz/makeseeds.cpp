@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <iterator>
+#include <string>
 #include <utility>
 
 namespace {
