@@ -52,18 +52,15 @@ protected:
         const RandomGeneratorState now = SharedRandomState();
         SharedRandomState() = from;
         std::vector<int> drawn;
-        for (const auto& [low, high] : ranges) {
-            m_reference.SetRange(low, high);
-            drawn.push_back(m_reference.Next());
-        }
+        for (const auto& [low, high] : ranges)
+            drawn.push_back((m_reference.SetRange(low, high), m_reference.Next()));
         SharedRandomState() = now;
         return drawn;
     }
-    void Place(CBody2D& body, double x, double y, int passes = 1)
+    void Place(CBody2D& body, double x, double y)
     {
         body.StopAt(CPoint2D(x, y));
-        for (int i = 0; i < passes; ++i)
-            m_field.Update(CMD_NONE);
+        m_field.Update(CMD_NONE);
     }
     FakeClock m_clock;
     CImageRecord m_background;
