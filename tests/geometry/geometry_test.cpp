@@ -40,13 +40,17 @@ TEST(Point, RoundingPolarFormRotationAndArithmetic)
 {
     for (const auto& [v, pixel] : {std::pair{2.5, 3}, {-0.5, 0}, {-1.6, -1}, {2.49, 2}, {-0.7, 0}})
         EXPECT_EQ(CPoint2D(v, -v).X() * 100 + CPoint2D(-v, v).Y(), pixel * 101) << v;
-    CPoint2D p(2.0, PI / 6, true), q(20, 0), r(13, 14);
+    CPoint2D p(2.0, PI / 6, true), q(20, 0), r(13, 14), zero(0.0, 1.0, true); // radius 0 is fine
     q.Rotate(HALF_PI, ORIGIN);
     r.Rotate(HALF_PI, CPoint2D(10, 10));
-    const Numbers got[] = {Xy(p), Xy(q), Xy(r), Xy(CPoint2D(3, 4).Midpoint(CPoint2D(-1, 1))),
-                           Xy(CPoint2D(3, 4) - CPoint2D(-1, 2))};
-    const Numbers want[] = {{std::sqrt(3.0), 1}, {0, 20}, {6, 13}, {1, 2.5}, {4, 2}};
-    for (int i = 0; i < 5; ++i)
+    const Numbers got[] = {Xy(p),
+                           Xy(q),
+                           Xy(r),
+                           Xy(CPoint2D(3, 4).Midpoint(CPoint2D(-1, 1))),
+                           Xy(CPoint2D(3, 4) - CPoint2D(-1, 2)),
+                           Xy(zero)};
+    const Numbers want[] = {{std::sqrt(3.0), 1}, {0, 20}, {6, 13}, {1, 2.5}, {4, 2}, {0, 0}};
+    for (int i = 0; i < 6; ++i)
         for (int k = 0; k < 2; ++k)
             EXPECT_NEAR(got[i][k], want[i][k], 1e-8) << i;
     q = CPoint2D(1, 2);

@@ -80,7 +80,9 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
     const ByteVector bmp = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0, 40, 0};
     const ByteVector huge = MakeJpegDeclaringSize(65000, 65000);
     const std::tuple<ByteVector, DWORD, const char*> cases[] = {
+        {{}, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {{}, IMAGE_FORMAT_JPG, "Empty input file"},
+        {bmp, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {RandomBytes(5000, 3), IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {png, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {png, IMAGE_FORMAT_JPG, "Not a JPEG file: starts with 0x89 0x50"},
