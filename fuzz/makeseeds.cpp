@@ -5,6 +5,38 @@
 #include "support/jpegfixtures.h"
 
 #include <cstdio>
+#include <iterator>
+#include <string>
+#include <utility>
+
+namespace {
+
+/// Writes the seeds into an existing folder; returns how many, or -1 on failure.
+int WriteImageSeedCorpus(const std::string& directory)
+{
+    const ByteVector colour = MakeJpeg({37, 23});
+    const std::pair<const char*, ByteVector> seeds[] = {
+        {"colour.jpg", colour},
+        {"grey.jpg", MakeJpeg({37, 23, JpegKind::GREY})},
+        {"cmyk.jpg", MakeJpeg({37, 23, JpegKind::CMYK_ADOBE})},
+        {"progressive.jpg", MakeJpeg({37, 23, JpegKind::COLOUR, true})},
+        {"restarts.jpg", MakeJpeg({37, 23, JpegKind::COLOUR, false, 1, 2})},
+        {"narrow.jpg", MakeJpeg({3, 23})},
+        {"truncated.jpg", ByteVector(colour.begin(), colour.begin() + colour.size() / 2)},
+        {"huge.jpg", MakeJpegDeclaringSize(65000, 65000)},
+        {"bmp.bin", ByteVector{'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0}},
+        {"gif.bin", ByteVector{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
+        {"random.bin", RandomBytes(300, 7)},
+    };
+    for (const auto& [name, bytes] : seeds) {
+        if (bytes.empty() || !WriteBytes(directory + "/" + name, bytes)) {
+            return -1;
+        }
+    }
+    return static_cast<int>(std::size(seeds));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -1,7 +1,6 @@
 #include "game/casteroidfield.h"
 #include "game/cgame.h"
 #include "game/commands.h"
-#include "image/cimagerecord.h"
 #include "render/cscreen.h"
 #include "support/fakeclock.h"
 #include "support/pixels.h"
@@ -10,36 +9,26 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 namespace {
-
 // An odd size: the ship starts at (320, 240), the halves rounded down.
 constexpr int WIDTH = 641, HEIGHT = 481, N = CAsteroidField::NUM_ASTEROIDS;
 using Ranges = std::vector<std::pair<int, int>>;
-
 PixelType BackgroundColour(int col, int row)
 {
     return ((col % 64) << 8) | (row % 100);
 }
-
-void ExpectAt(CPoint2D p, double x, double y, double tolerance = 1e-6)
-{
-    EXPECT_NEAR(p.Xd(), x, tolerance);
-    EXPECT_NEAR(p.Yd(), y, tolerance);
-}
-
 // A ship at (320, 240) comes closer than 30 to a lobe of an asteroid at (x, y).
 bool NearShip(int x, int y)
 {
-    const double dx = x - 320, dy = y - 240, d[] = {dx, dy + 15, dx + 15, dy, dx, dy - 15, dx - 15};
-    return std::hypot(d[0], d[1]) < 30 || std::hypot(d[2], d[3]) < 30 ||
-           std::hypot(d[4], d[5]) < 30 || std::hypot(d[6], d[3]) < 30;
+    for (const auto& [dx, dy] : {std::pair{0, 15}, {15, 0}, {0, -15}, {-15, 0}})
+        if (std::hypot(x + dx - 320, y + dy - 240) < 30)
+            return true;
+    return false;
 }
-
 class FieldTest : public ::testing::Test
 {
 protected:
@@ -47,71 +36,70 @@ protected:
     {
         MakePicture(m_background, WIDTH, HEIGHT, BackgroundColour);
         m_screen.SetBackground(m_background);
-        // Makes the field's and the launch vector's generators before any snapshot: making a
-        // generator reseeds the shared sequence.
-        CAsteroidField warmUp(m_screen);
-        RandomVector(50.0, 100.0, 0.0, 1.0);
     }
-
-    // The screen's pixels that differ from the background picture, with their colours.
+    // Makes the field's and the launch vector's generators before the snapshot: making a
+    // generator reseeds the shared sequence.
+    static RandomGeneratorState WarmedUp(CScreen& screen)
+    {
+        const CAsteroidField warmUp(screen);
+        RandomVector(50.0, 100.0, 0.0, 1.0);
+        return SharedRandomState();
+    }
     Picture Drawn() const { return Unlike(m_screen, BackgroundColour); }
-
     // Draws again from the generator state as it was, with ranges low..high in turn.
     std::vector<int> Redraw(const RandomGeneratorState& from, const Ranges& ranges)
     {
         const RandomGeneratorState now = SharedRandomState();
         SharedRandomState() = from;
         std::vector<int> drawn;
-        for (const auto& [low, high] : ranges) {
-            m_reference.SetRange(low, high);
-            drawn.push_back(m_reference.Next());
-        }
+        for (const auto& [low, high] : ranges)
+            drawn.push_back((m_reference.SetRange(low, high), m_reference.Next()));
         SharedRandomState() = now;
         return drawn;
     }
-
+    void Place(CBody2D& body, double x, double y)
+    {
+        body.StopAt(CPoint2D(x, y));
+        m_field.Update(CMD_NONE);
+    }
     FakeClock m_clock;
     CImageRecord m_background;
     CScreen m_screen;
     RandomInt m_reference;
+    RandomGeneratorState m_before = WarmedUp(m_screen);
+    CAsteroidField m_field{m_screen};
 };
-
 } // namespace
-
 TEST_F(FieldTest, NewAndResetFieldsPlaceEveryAsteroidYFirstAndShowOnlyTheShip)
 {
     Ranges places;
     for (int i = 0; i < N; ++i)
         places.insert(places.end(), {{1, HEIGHT + 1}, {1, WIDTH + 1}});
-    RandomGeneratorState before = SharedRandomState();
-    CAsteroidField field(m_screen);
-    EXPECT_EQ(field.Bounds().MaxX() * 1000 + field.Bounds().MaxY(), WIDTH * 1000 + HEIGHT);
+    EXPECT_EQ(m_field.Bounds().MaxX() * 1000 + m_field.Bounds().MaxY(), WIDTH * 1000 + HEIGHT);
     for (int round = 0; round < 2; ++round) {
-        EXPECT_FALSE(field.IsOver() || field.Ship().IsMoving() || field.Launched() != 0);
-        const std::vector<int> drawn = Redraw(before, places);
+        EXPECT_FALSE(m_field.IsOver() || m_field.Ship().IsMoving() || m_field.Launched() != 0);
+        const std::vector<int> drawn = Redraw(m_before, places);
         for (int i = 0; i < N; ++i) {
-            ExpectAt(field.Asteroid(i).Position(), drawn[2 * i + 1], drawn[2 * i], 0.0);
-            EXPECT_FALSE(field.Asteroid(i).IsMoving());
+            ExpectNear(m_field.Asteroid(i).Position(), drawn[2 * i + 1], drawn[2 * i], 0.0);
+            EXPECT_FALSE(m_field.Asteroid(i).IsMoving());
         }
-        field.Draw();
+        m_field.Draw();
         EXPECT_EQ(Drawn(), ShipPicture(CPoint2D(320, 240), HALF_PI));
-        field.Update(CMD_TURN_LEFT); // the frame shows the command's effect
+        m_field.Update(CMD_TURN_LEFT); // the frame shows the command's effect
         EXPECT_EQ(Drawn(), ShipPicture(CPoint2D(320, 240), HALF_PI + QUARTER_PI));
         // A game later, turned, flying, hit and with asteroids in play: a reset starts anew.
-        field.AddAsteroid();
-        field.Update(CMD_FORWARD);
+        m_field.AddAsteroid();
+        m_field.Update(CMD_FORWARD);
         m_clock.Advance(500);
-        field.Ship().MarkDestroyed();
-        before = SharedRandomState();
-        field.Reset();
+        m_field.Ship().MarkDestroyed();
+        m_before = SharedRandomState();
+        m_field.Reset();
     }
 }
-
 TEST_F(FieldTest, WavesLaunchTheSlotsInTurnAndTheEleventhIsIgnored)
 {
-    CAsteroidField field(m_screen);
     // A slot whose place is on the ship is put elsewhere, y first, until clear of it, at rest.
-    field.Asteroid(0) = CAsteroid(CPoint2D(330.0, 240.0));
+    m_field.Asteroid(0) = CAsteroid(CPoint2D(330.0, 240.0));
     std::vector<bool> moving(N, false);
     Ranges launch = {{0, 6283}, {50, 100}};
     for (int i = 0; i < 20; ++i)
@@ -119,172 +107,125 @@ TEST_F(FieldTest, WavesLaunchTheSlotsInTurnAndTheEleventhIsIgnored)
     for (int wave = 1; wave <= N + 1; ++wave) {
         SCOPED_TRACE(wave);
         const RandomGeneratorState before = SharedRandomState();
-        const CPoint2D place = field.Asteroid(std::min(wave, N) - 1).Position();
-        field.AddAsteroid();
-        EXPECT_EQ(field.Launched(), std::min(wave, N));
+        const CPoint2D place = m_field.Asteroid(std::min(wave, N) - 1).Position();
+        m_field.AddAsteroid();
+        EXPECT_EQ(m_field.Launched(), std::min(wave, N));
         if (wave > N) { // no slot launched and no number drawn
             EXPECT_EQ(std::memcmp(&before, &SharedRandomState(), sizeof before), 0);
             break;
         }
-        const std::vector<int> drawn = Redraw(before, launch);
-        const CAsteroid& slot = field.Asteroid(wave - 1);
+        const std::vector<int> d = Redraw(before, launch);
+        const CAsteroid& slot = m_field.Asteroid(wave - 1);
         moving[wave - 1] = !NearShip(place.X(), place.Y());
         std::size_t i = 2;
-        while (!moving[wave - 1] && NearShip(drawn[i + 1], drawn[i]))
+        while (!moving[wave - 1] && NearShip(d[i + 1], d[i]))
             i += 2;
         // Direction in thousandths of a radian first, then the whole speed.
-        const double direction = drawn[0] / 1000.0, speed = moving[wave - 1] ? drawn[1] : 0;
-        const CPoint2D start = moving[wave - 1] ? place : CPoint2D(drawn[i + 1], drawn[i]);
+        const double direction = d[0] / 1000.0, speed = moving[wave - 1] ? d[1] : 0;
+        const CPoint2D start = moving[wave - 1] ? place : CPoint2D(d[i + 1], d[i]);
         m_clock.Advance(100);
         for (int k = 0; k < N; ++k)
-            EXPECT_EQ(field.Asteroid(k).IsMoving(), moving[k]) << k;
-        EXPECT_NEAR(slot.Speed(), speed, 1e-9);
+            EXPECT_EQ(m_field.Asteroid(k).IsMoving(), moving[k]) << k;
         EXPECT_NEAR(slot.Velocity().Direction(), speed > 0 ? direction : 1.5 * PI, 1e-9);
-        ExpectAt(slot.Position(), start.Xd() + speed * 0.1 * std::cos(direction),
-                 start.Yd() + speed * 0.1 * std::sin(direction));
+        ExpectNear(slot.Position(), start.Xd() + speed * 0.1 * std::cos(direction),
+                   start.Yd() + speed * 0.1 * std::sin(direction));
     }
 }
-
 TEST(SmallField, AWaveWithNoPlaceClearOfTheShipIsGivenUp)
 {
-    FakeClock clock;
+    const FakeClock clock;
     CScreen screen("small", 20, 20, 0, false);
     CAsteroidField field(screen);
     field.AddAsteroid();
     EXPECT_FALSE(field.Launched() != 0 || field.Asteroid(0).IsMoving());
 }
-
 TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPixels)
 {
-    CAsteroidField field(m_screen);
-    field.Update(CMD_TURN_LEFT);
-    field.Update(CMD_TURN_LEFT);
-    field.Update(CMD_FORWARD); // 150 px/s to the left
-    m_clock.Advance(2000);     // x = 20: still free
-    field.Update(CMD_NONE);
-    EXPECT_TRUE(field.Ship().IsMoving());
+    for (const int command : {CMD_TURN_LEFT, CMD_TURN_LEFT, CMD_FORWARD}) // 150 px/s to the left
+        m_field.Update(command);
+    m_clock.Advance(2000); // x = 20: still free
+    m_field.Update(CMD_NONE);
+    EXPECT_TRUE(m_field.Ship().IsMoving());
     m_clock.Advance(40); // x = 14: stopped and pushed 3 pixels back
-    field.Update(CMD_NONE);
-    EXPECT_FALSE(field.Ship().IsMoving());
-    ExpectAt(field.Ship().Position(), 17.0, 240.0);
-    field.Update(CMD_FORWARD); // flown left again: stopped again
-    m_clock.Advance(20);
-    field.Update(CMD_NONE);
-    ExpectAt(field.Ship().Position(), 17.0, 240.0);
+    m_field.Update(CMD_NONE);
+    EXPECT_FALSE(m_field.Ship().IsMoving());
+    ExpectNear(m_field.Ship().Position(), 17.0, 240.0);
     // Start, then after each of three passes. Exactly 15 in is inside; a corner takes two.
-    const double ship[][8] = {{14, 14, 17, 14, 17, 17, 17, 17},
-                              {630, 470, 627, 470, 624, 470, 624, 467},
-                              {100, 14.5, 100, 17.5, 100, 17.5, 100, 17.5},
-                              {100, 467, 100, 464, 100, 464, 100, 464},
-                              {15, 466, 15, 466, 15, 466, 15, 466},
-                              {626, 15, 626, 15, 626, 15, 626, 15}};
-    for (const auto& c : ship) {
-        field.Ship().StopAt(CPoint2D(c[0], c[1]));
-        for (int pass = 1; pass < 4; ++pass) {
-            field.Update(CMD_NONE);
-            ExpectAt(field.Ship().Position(), c[2 * pass], c[2 * pass + 1], 0.0);
+    const double ship[] = {14,  14,  17,  14,  17,  17,   17,  17,   630, 470,  627, 470,
+                           624, 470, 624, 467, 100, 14.5, 100, 17.5, 100, 17.5, 100, 17.5,
+                           100, 467, 100, 464, 100, 464,  100, 464,  15,  466,  15,  466,
+                           15,  466, 15,  466, 626, 15,   626, 15,   626, 15,   626, 15};
+    for (int i = 0; i < 48; i += 2)
+        if (i % 8 != 0) {
+            Place(m_field.Ship(), ship[i - 2], ship[i - 1]);
+            ExpectNear(m_field.Ship().Position(), ship[i], ship[i + 1], 0.0);
         }
-    }
     for (const auto& [x, y] : {std::pair{15, 300}, {626, 300}, {100, 15}, {100, 466}}) {
-        field.Ship().StopAt(CPoint2D(x, y));
-        field.Ship().Command(CMD_FORWARD);
-        field.Update(CMD_NONE); // right at the border a flying ship is not stopped
-        EXPECT_TRUE(field.Ship().IsMoving()) << x << "," << y;
+        m_field.Ship().StopAt(CPoint2D(x, y));
+        m_field.Ship().Command(CMD_FORWARD);
+        m_field.Update(CMD_NONE); // right at the border a flying ship is not stopped
+        EXPECT_TRUE(m_field.Ship().IsMoving()) << x << "," << y;
     }
-
-    field.AddAsteroid();
-    field.AddAsteroid();
-    CAsteroid &first = field.Asteroid(0), &second = field.Asteroid(1);
+    m_field.AddAsteroid();
+    m_field.AddAsteroid();
+    CAsteroid &first = m_field.Asteroid(0), &second = m_field.Asteroid(1);
     second.LaunchFrom(CPoint2D(-29.0, 50.0), CVector2D(60.0, PI + 0.5, HALF_PI));
     const double dx = 60 * std::cos(PI + 0.5), dy = 60 * std::sin(PI + 0.5);
     m_clock.Advance(1000); // second at x = -29 + dx, beyond -30
-    first.StopAt(CPoint2D(-30.0, 100.0));
-    field.Update(CMD_NONE);
-    ExpectAt(second.Position(), WIDTH + 30.0, 50.0 + dy);
+    Place(first, -30.0, 100.0);
+    ExpectNear(second.Position(), WIDTH + 30.0, 50.0 + dy);
     m_clock.Advance(1000); // on with the same velocity
-    ExpectAt(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
+    ExpectNear(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
     // Start and place after one pass: x before y, strictly beyond 30 only.
-    const double asteroid[][4] = {{-30, 100, -30, 100},
-                                  {-30.5, 100, WIDTH + 30, 100},
-                                  {WIDTH + 30, 100, WIDTH + 30, 100},
-                                  {WIDTH + 31, HEIGHT + 31, -30, HEIGHT + 31},
-                                  {-30, HEIGHT + 31, -30, -30},
-                                  {100, HEIGHT + 30, 100, HEIGHT + 30},
-                                  {100, -31, 100, HEIGHT + 30},
-                                  {100, -30, 100, -30}};
-    for (const auto& c : asteroid) {
-        first.StopAt(CPoint2D(c[0], c[1]));
-        field.Update(CMD_NONE);
-        ExpectAt(first.Position(), c[2], c[3], 0.0);
+    const double W = WIDTH, H = HEIGHT,
+                 asteroid[] = {-30,    100,    -30,    100,    -30.5,  100,    W + 30, 100,
+                               W + 30, 100,    W + 30, 100,    W + 31, H + 31, -30,    H + 31,
+                               -30,    H + 31, -30,    -30,    100,    H + 30, 100,    H + 30,
+                               100,    -31,    100,    H + 30, 100,    -30,    100,    -30};
+    for (int i = 0; i < 32; i += 4) {
+        Place(first, asteroid[i], asteroid[i + 1]);
+        ExpectNear(first.Position(), asteroid[i + 2], asteroid[i + 3], 0.0);
     }
 }
-
-TEST_F(FieldTest, AHitEndsTheGameButTheRestOfThePassRuns)
+// Asteroids are drawn over the ship, launched slots only; a hit ends the game, but the rest of
+// the pass (containing, steering, drawing without the ship) still runs.
+TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndAHitEndsTheGame)
 {
-    CAsteroidField field(m_screen);
-    field.AddAsteroid();
-    field.Asteroid(1) = CAsteroid(CPoint2D(320.0, 240.0)); // not in play: it hits nothing
-    field.Update(CMD_NONE);
-    EXPECT_FALSE(field.IsOver());
-    field.Asteroid(0) = CAsteroid(CPoint2D(40.0, 240.0));
-    field.Ship().StopAt(CPoint2D(10.0, 240.0)); // 15 from lobe 3's centre
-    field.Update(CMD_TURN_RIGHT);
-    EXPECT_TRUE(field.IsOver());
-    ExpectAt(field.Ship().Position(), 13.0, 240.0, 0.0);              // contained
-    EXPECT_NEAR(field.Ship().Heading(), HALF_PI - QUARTER_PI, 1e-12); // steered
-    Picture asteroid;                                                 // drawn, without the ship
-    Paint(asteroid, Fit(AsteroidPixels(CPoint2D(40, 240)), WIDTH, HEIGHT, false), 0xAAAAAA);
-    EXPECT_EQ(Drawn(), asteroid);
-}
-
-TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndPausedTimeDoesNotCount)
-{
-    CAsteroidField field(m_screen);
-    field.AddAsteroid();
-    field.AddAsteroid();
-    field.Asteroid(0) = CAsteroid(CPoint2D(100.0, 100.0));
-    field.Asteroid(1) = CAsteroid(CPoint2D(330.0, 255.0)); // over the ship's guard
-    field.Ship().StopAt(CPoint2D(300.0, 240.0));
-    field.Draw();
-    Picture expected = ShipPicture(CPoint2D(300, 240), HALF_PI);
+    m_field.AddAsteroid();
+    m_field.Asteroid(0) = CAsteroid(CPoint2D(100.0, 100.0));
+    m_field.Asteroid(1) = CAsteroid(CPoint2D(330.0, 255.0)); // not in play: it hits nothing
+    m_field.Ship().StopAt(CPoint2D(300.0, 240.0));
+    m_field.Update(CMD_NONE);
+    EXPECT_FALSE(m_field.IsOver());
+    Picture ship = ShipPicture(CPoint2D(300, 240), HALF_PI), expected = ship;
     Paint(expected, AsteroidPixels(CPoint2D(100, 100)), 0xAAAAAA);
-    Paint(expected, AsteroidPixels(CPoint2D(330, 255)), 0xAAAAAA);
     EXPECT_EQ(Drawn(), expected);
-
-    field.Asteroid(1).StopAt(CPoint2D(500, 400));
-    field.Asteroid(0).Launch(CVector2D(50.0, 1.0, HALF_PI));
-    field.Update(CMD_FORWARD);
-    m_clock.Advance(300);
-    CTimer::Pause();
-    field.Update(CMD_NONE);
-    const Picture frame = Drawn();
-    m_clock.Advance(5000);
-    field.Update(CMD_NONE);
-    EXPECT_EQ(Drawn(), frame);
-    CTimer::Resume();
-    m_clock.Advance(100);
-    ExpectAt(field.Ship().Position(), 300.0, 300.0);
-    ExpectAt(field.Asteroid(0).Position(), 100 + 20 * std::cos(1.0), 100 + 20 * std::sin(1.0));
+    m_field.Asteroid(0) = CAsteroid(CPoint2D(330.0, 255.0)); // over the ship's guard
+    m_field.Draw();
+    Paint(ship, AsteroidPixels(CPoint2D(330, 255)), 0xAAAAAA);
+    EXPECT_EQ(Drawn(), ship);
+    m_field.Asteroid(0) = CAsteroid(CPoint2D(40.0, 240.0));
+    m_field.Ship().StopAt(CPoint2D(10.0, 240.0)); // 15 from lobe 3's centre
+    m_field.Update(CMD_TURN_RIGHT);
+    EXPECT_TRUE(m_field.IsOver());
+    ExpectNear(m_field.Ship().Position(), 13.0, 240.0, 0.0);
+    EXPECT_NEAR(m_field.Ship().Heading(), HALF_PI - QUARTER_PI, 1e-12);
+    expected.clear();
+    Paint(expected, Fit(AsteroidPixels(CPoint2D(40, 240)), WIDTH, HEIGHT, false), 0xAAAAAA);
+    EXPECT_EQ(Drawn(), expected);
 }
-
 TEST_F(FieldTest, GameHandlesPauseAndQuitPassesOtherCommandsAndScoresUnpausedSeconds)
 {
-    CAsteroidField field(m_screen);
     CGame game;
-    game.HandleCommand(CMD_TURN_LEFT, field);
-    game.HandleCommand(CMD_PAUSE, field);
-    EXPECT_TRUE(CTimer::IsPaused());
-    game.HandleCommand(CMD_TURN_LEFT, field); // dropped while paused
-    m_clock.Advance(60000);
-    game.HandleCommand(CMD_PAUSE, field);
-    EXPECT_FALSE(CTimer::IsPaused());
-    game.HandleCommand(CMD_HELP, field);
-    EXPECT_NEAR(field.Ship().Heading(), HALF_PI + QUARTER_PI, 1e-12);
-    EXPECT_FALSE(game.QuitRequested());
-    game.HandleCommand(CMD_QUIT, field);
+    for (const int command : {CMD_TURN_LEFT, CMD_PAUSE, CMD_TURN_LEFT, CMD_PAUSE, CMD_HELP}) {
+        game.HandleCommand(command, m_field); // the second turn is dropped while paused
+        m_clock.Advance(command == CMD_PAUSE && CTimer::IsPaused() ? 60000 : 0);
+    }
+    EXPECT_FALSE(CTimer::IsPaused() || game.QuitRequested());
+    EXPECT_NEAR(m_field.Ship().Heading(), HALF_PI + QUARTER_PI, 1e-12);
+    game.HandleCommand(CMD_QUIT, m_field);
     EXPECT_TRUE(game.QuitRequested());
-    // Whole seconds, rounded half up, times 100.
-    m_clock.Advance(12490);
+    m_clock.Advance(12490); // whole seconds, rounded half up, times 100
     EXPECT_EQ(game.Score(), 1200);
     m_clock.Advance(10);
     EXPECT_EQ(game.Score(), 1300);

@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
+#include <utility>
 #include <vector>
 
 TEST(ZoomMenu, PaintsFramedEntriesWithTheirTextInTheFontAtTwiceItsSize)
 {
     // The glyphs used, seven rows of five columns each, the top row first.
-    const struct
-    {
-        char c;
-        const char* rows;
-    } glyphs[] = {
+    const std::pair<char, const char*> glyphs[] = {
         {'Z', "#####....#...#...#...#...#....#####"}, {'o', "...........###.#...##...##...#.###."},
         {'m', "..........##.#.#.#.##.#.##...##...#"}, {'x', "..........#...#.#.#...#...#.#.#...#"},
         {'1', "..#...##....#....#....#....#...###."}, {'2', ".###.#...#....#...#...#...#...#####"},
@@ -36,15 +32,11 @@ TEST(ZoomMenu, PaintsFramedEntriesWithTheirTextInTheFontAtTwiceItsSize)
             }
         for (int entry = 0; entry < 3; ++entry)
             for (int i = 0; i < 10; ++i)
-                for (const auto& glyph : glyphs)
-                    for (int p = 0; glyph.c == texts[entry][i] && p < 35; ++p)
-                        for (int d = 0; glyph.rows[p] == '#' && d < 4; ++d)
+                for (const auto& [c, rows] : glyphs)
+                    for (int p = 0; c == texts[entry][i] && p < 35; ++p)
+                        for (int d = 0; rows[p] == '#' && d < 4; ++d)
                             expected[(9 + 24 * entry + 2 * (p / 5) + d / 2) * width + 10 + 12 * i +
                                      2 * (p % 5) + d % 2] = entry == highlighted ? 0xFFFFFF : 0;
-        int wrong = 0;
-        for (int i = 0; i < width * height; ++i)
-            wrong += painted[i] != expected[i] ? 1 : 0;
-        EXPECT_EQ(wrong, 0);
-        EXPECT_EQ(menu.Highlighted(), highlighted);
+        EXPECT_TRUE(painted == expected && menu.Highlighted() == highlighted);
     }
 }

@@ -1,10 +1,9 @@
 #ifndef QV_TESTS_SUPPORT_FAKECLOCK_H
 #define QV_TESTS_SUPPORT_FAKECLOCK_H
-
 #include "util/ctimer.h"
 
-/// Drives the process clock by hand while it lives, so that the game clock, stopwatches and
-/// countdowns are tested exactly, without sleeps. The game clock is left running at both ends.
+/// Drives the process clock by hand while it lives (the game clock left running at both ends),
+/// so that timed code is tested exactly, without sleeps.
 class FakeClock
 {
 public:
@@ -22,16 +21,12 @@ public:
     }
     FakeClock(const FakeClock&) = delete;
     FakeClock& operator=(const FakeClock&) = delete;
-
     void Advance(long ms) { s_now += ms; }
     long Now() const { return s_now; }
-    /// Moves the clock on by ms after every read, so that code spinning on the clock finishes
-    /// without a real wait (0 turns it off).
+    /// Moves the clock on by ms after every read, so that spinning code ends at once (0: off).
     void SetAdvancePerRead(long ms) { s_perRead = ms; }
 
 private:
-    static inline long s_now = 0;
-    static inline long s_perRead = 0;
+    static inline long s_now = 0, s_perRead = 0;
 };
-
 #endif

@@ -6,13 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <jpeglib.h>
 #include <random>
 #include <string>
 
-#include <jpeglib.h>
-
 namespace {
-
 /// libjpeg's errors jump back to the setjmp of the call that made the manager.
 struct ErrorManager
 {
@@ -27,16 +25,14 @@ struct ErrorManager
         pub.emit_message = [](j_common_ptr, int) {};
     }
 };
-
 } // namespace
-
 ByteVector MakeJpeg(const JpegFixtureOptions& options)
 {
     const int w = options.width, h = options.height, kind = static_cast<int>(options.kind);
     const int components = std::array{3, 1, 4}[kind]; // by JpegKind
     const ByteVector noise = RandomBytes(static_cast<std::size_t>(w) * h, w * 31 + h);
     ByteVector samples;
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const int across = x * 255 / std::max(w - 1, 1), down = y * 255 / std::max(h - 1, 1);
             const int n = noise[static_cast<std::size_t>(y) * w + x] % 24;
@@ -45,7 +41,6 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
                                    (255 - down / 2 + n) % 256};
             samples.insert(samples.end(), values, values + components);
         }
-    }
     jpeg_compress_struct cinfo;
     ErrorManager errors(cinfo.err);
     unsigned char* output = nullptr;
@@ -60,9 +55,8 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
         cinfo.in_color_space = std::array{JCS_RGB, JCS_GRAYSCALE, JCS_CMYK}[kind];
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, 90, TRUE);
-        if (options.progressive) {
+        if (options.progressive)
             jpeg_simple_progression(&cinfo);
-        }
         cinfo.restart_in_rows = options.restartRows;
         cinfo.density_unit = static_cast<UINT8>(options.densityUnit);
         cinfo.X_density = static_cast<UINT16>(options.xDensity);
@@ -80,21 +74,18 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
     std::free(output);
     return result;
 }
-
 ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive, JpegKind kind)
 {
     ByteVector data = MakeJpeg({16, 16, kind, progressive});
     // Patch the frame header (SOF0 or SOF2): marker, length (2), precision, height, width.
-    for (std::size_t i = 2; i + 8 < data.size(); ++i) {
+    for (std::size_t i = 2; i + 8 < data.size(); ++i)
         if (data[i] == 0xFF && (data[i + 1] == 0xC0 || data[i + 1] == 0xC2)) {
             const int size[4] = {height >> 8, height & 0xFF, width >> 8, width & 0xFF};
             std::copy(size, size + 4, data.begin() + static_cast<long>(i) + 5);
             return data;
         }
-    }
     return {};
 }
-
 ByteVector RandomBytes(std::size_t count, unsigned seed)
 {
     unsigned state = seed * 2654435761U + 1U; // a linear congruential generator, stable anywhere
@@ -105,7 +96,6 @@ ByteVector RandomBytes(std::size_t count, unsigned seed)
     });
     return bytes;
 }
-
 ReferenceDecode DecodeWithLibjpeg(const ByteVector& data)
 {
     ReferenceDecode result;
@@ -131,38 +121,12 @@ ReferenceDecode DecodeWithLibjpeg(const ByteVector& data)
     jpeg_destroy_decompress(&cinfo);
     return result;
 }
-
 bool WriteBytes(const std::string& path, const ByteVector& bytes)
 {
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
     return static_cast<bool>(file.flush());
 }
-
-int WriteImageSeedCorpus(const std::string& directory)
-{
-    const ByteVector colour = MakeJpeg({37, 23});
-    const std::pair<const char*, ByteVector> seeds[] = {
-        {"colour.jpg", colour},
-        {"grey.jpg", MakeJpeg({37, 23, JpegKind::GREY})},
-        {"cmyk.jpg", MakeJpeg({37, 23, JpegKind::CMYK_ADOBE})},
-        {"progressive.jpg", MakeJpeg({37, 23, JpegKind::COLOUR, true})},
-        {"restarts.jpg", MakeJpeg({37, 23, JpegKind::COLOUR, false, 1, 2})},
-        {"narrow.jpg", MakeJpeg({3, 23})},
-        {"truncated.jpg", ByteVector(colour.begin(), colour.begin() + colour.size() / 2)},
-        {"huge.jpg", MakeJpegDeclaringSize(65000, 65000)},
-        {"bmp.bin", ByteVector{'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0}},
-        {"gif.bin", ByteVector{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
-        {"random.bin", RandomBytes(300, 7)},
-    };
-    for (const auto& [name, bytes] : seeds) {
-        if (bytes.empty() || !WriteBytes(directory + "/" + name, bytes)) {
-            return -1;
-        }
-    }
-    return static_cast<int>(std::size(seeds));
-}
-
 FixtureDirectory::FixtureDirectory()
 {
     // A name nobody else holds: create_directory fails on one that exists.
@@ -173,7 +137,6 @@ FixtureDirectory::FixtureDirectory()
     } while (!std::filesystem::create_directory(path));
     m_path = path.generic_string();
 }
-
 FixtureDirectory::~FixtureDirectory()
 {
     std::error_code error;

@@ -1,11 +1,9 @@
 #ifndef QV_TESTS_SUPPORT_JPEGFIXTURES_H
 #define QV_TESTS_SUPPORT_JPEGFIXTURES_H
-
 #include <string>
 #include <vector>
 
 using ByteVector = std::vector<unsigned char>;
-
 /// Colour: three components stored as YCbCr; grey: one; CMYK: four, inverted as Adobe writes.
 enum class JpegKind
 {
@@ -13,7 +11,6 @@ enum class JpegKind
     GREY,
     CMYK_ADOBE
 };
-
 struct JpegFixtureOptions
 {
     int width = 640, height = 480;
@@ -23,14 +20,12 @@ struct JpegFixtureOptions
     int densityUnit = 1; ///< JFIF: 0 aspect ratio only, 1 dots per inch, 2 dots per cm
     int xDensity = 72, yDensity = 72;
 };
-
 /// Gradients, hard edges and noise, so that every row and column differs.
 ByteVector MakeJpeg(const JpegFixtureOptions& options);
 /// A small, valid JPEG whose frame header claims width x height (up to 65535 each).
 ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive = false,
                                  JpegKind kind = JpegKind::COLOUR);
 ByteVector RandomBytes(std::size_t count, unsigned seed);
-
 /// libjpeg's default decode: rows top first, components as libjpeg gives them.
 struct ReferenceDecode
 {
@@ -39,11 +34,7 @@ struct ReferenceDecode
     ByteVector samples;
 };
 ReferenceDecode DecodeWithLibjpeg(const ByteVector& data);
-
 bool WriteBytes(const std::string& path, const ByteVector& bytes);
-/// Writes picture seeds into an existing directory; returns how many, or -1 on failure.
-int WriteImageSeedCorpus(const std::string& directory);
-
 /// A fresh temporary directory, removed with its files when the object goes.
 class FixtureDirectory
 {
@@ -58,5 +49,4 @@ public:
 private:
     std::string m_path;
 };
-
 #endif

@@ -13,7 +13,6 @@ Picture Unlike(const CBuffer2D& buffer, const ColourAt& expected)
                 found[{col, row}] = buffer.GetPixel(col, row);
     return found;
 }
-
 PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background)
 {
     PixelSet found;
@@ -21,7 +20,6 @@ PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background)
         found.insert(pixel.first);
     return found;
 }
-
 void MakePicture(CImageRecord& image, int width, int height, const ColourAt& colour)
 {
     image.Create(width, height, 24, IMAGE_FORMAT_BMP);
@@ -30,13 +28,11 @@ void MakePicture(CImageRecord& image, int width, int height, const ColourAt& col
             image.GetBits()[y * image.GetEffWidth() + x] =
                 static_cast<BYTE>(colour(x / 3, y) >> (8 * (x % 3)));
 }
-
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour)
 {
     for (const auto& pixel : pixels)
         picture[pixel] = colour;
 }
-
 PixelSet Art(std::initializer_list<const char*> rows, int bottom)
 {
     PixelSet pixels;
@@ -47,7 +43,6 @@ PixelSet Art(std::initializer_list<const char*> rows, int bottom)
                 pixels.insert({col, r});
     return pixels;
 }
-
 PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap)
 {
     PixelSet fitted;
@@ -58,7 +53,6 @@ PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap)
             fitted.insert({col, row});
     return fitted;
 }
-
 void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q)
 {
     const long long x0 = p.X(), y0 = p.Y(), dx = q.X() - x0, dy = q.Y() - y0;
@@ -71,12 +65,10 @@ void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q)
     for (long long i = 0; i <= steps; ++i)
         pixels.insert({along(x0, dx, i), along(y0, dy, i)});
 }
-
 void AddCircle(PixelSet& pixels, CPoint2D centre, double radius)
 {
     const double step = 2.0 * 3.1415926535 / 25.0;
-    const CPoint2D start(centre.X(), centre.Y() + static_cast<int>(radius));
-    const CPoint2D s = start - centre;
+    const CPoint2D start(centre.X(), centre.Y() + static_cast<int>(radius)), s = start - centre;
     CPoint2D prev = start;
     for (int k = 1; k <= 25; ++k) {
         const double c = std::cos(k * step), n = std::sin(k * step);
@@ -85,19 +77,17 @@ void AddCircle(PixelSet& pixels, CPoint2D centre, double radius)
         prev = next;
     }
 }
-
 Picture ShipPicture(CPoint2D centre, double heading)
 {
     const auto at = [centre](double a) {
         return centre + CPoint2D(15 * std::cos(a), 15 * std::sin(a));
     };
-    const double eighth = 3.1415926535 / 4;
-    const CPoint2D chain[] = {at(heading), at(heading + 3 * eighth), centre,
-                              at(heading + 5 * eighth), at(heading)};
+    const double e = 3.1415926535 / 4;
+    const CPoint2D chain[] = {at(heading), at(heading + 3 * e), centre, at(heading + 5 * e)};
     PixelSet outline, guard;
     for (int i = 0; i < 4; ++i) {
-        AddLine(outline, chain[i], chain[i + 1]);
-        AddLine(outline, chain[i + 1], chain[i]);
+        AddLine(outline, chain[i], chain[(i + 1) % 4]);
+        AddLine(outline, chain[(i + 1) % 4], chain[i]);
     }
     AddCircle(guard, centre, 15);
     Picture picture;
@@ -105,7 +95,6 @@ Picture ShipPicture(CPoint2D centre, double heading)
     Paint(picture, guard, NO_COLOUR);
     return picture;
 }
-
 PixelSet AsteroidPixels(CPoint2D centre)
 {
     PixelSet pixels;
