@@ -1,5 +1,3 @@
-// The real game binary, end to end, with the pictures the build made: keys on
-// a pipe or a pseudo-terminal, the dummy video driver.
 #include "support/child.h"
 #include "support/dialogue.h"
 #include "support/jpegfixtures.h"
@@ -8,8 +6,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -18,13 +14,11 @@ const std::string PROMPT = "Please enter your name: \n";
 const std::string QUESTION = "Would you like to play again (Y/N)?: \n";
 const std::string RESTART = "Game will restart in 3 seconds \n";
 
-// The end of a game as the game loop shows it: bells, report, question.
 std::string End(const std::string& name, int score, int highScore)
 {
     return "\a\a\a\a" + ExpectedReport(name, score, highScore) + QUESTION;
 }
 
-// Text as a terminal shows it, with CR LF line ends.
 std::string Shown(std::string text, ChildInput input)
 {
     for (size_t at = 0; input == ChildInput::Pty && (at = text.find('\n', at)) != text.npos;
@@ -39,8 +33,7 @@ ChildOptions Game(ChildInput input, const std::string& folder = QV_BINARY_DIR)
     return {{QV_GAME_BINARY}, {"SDL_VIDEODRIVER=dummy"}, folder, input};
 }
 
-// Waits until the game, started with the keys typed, is in play: it has read
-// the key typed during its start delay.
+// Until the game is in play: it has read the key typed during its start delay.
 void StartPlaying(ChildProcess& game, ChildInput input)
 {
     ASSERT_TRUE(game.Start(Game(input)));
@@ -98,7 +91,6 @@ TEST(GameEnd, EndOfInputEndsTheRunWithStatusZero)
         game.CloseInput();
         ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
         EXPECT_EQ(game.ExitCode(), 0);
-        // In play the score depends on when the end came.
         const std::string& output = game.Output();
         EXPECT_EQ(c.inPlay ? output.substr(0, output.find("Game Over!")) : output,
                   ExpectedBanner() + PROMPT + c.shown);
@@ -143,7 +135,7 @@ TEST(GameEnd, SignalsEndTheGameAndRestoreTheTerminal)
 // "fg" brings the game mode back, and the settings are restored at the end.
 TEST(GameEnd, CtrlZGivesTheShellItsTerminalAndFgResumesTheGame)
 {
-    ChildProcess shell; // a minimal shell, the game its job in its own group
+    ChildProcess shell; // a minimal job-control shell, the game its job
     ASSERT_TRUE(shell.StartFunction(
         []() {
             signal(SIGTTOU, SIG_IGN);
