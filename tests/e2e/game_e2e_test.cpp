@@ -34,9 +34,9 @@ ChildOptions Game(ChildInput input, const std::string& folder = QV_BINARY_DIR)
 }
 
 // Until the game is in play: it has read the key typed during its start delay.
-void StartPlaying(ChildProcess& game, ChildInput input)
+void StartPlaying(ChildProcess& game, ChildInput input, const std::function<int()>& shell = {})
 {
-    ASSERT_TRUE(game.Start(Game(input)));
+    ASSERT_TRUE(shell ? game.StartFunction(shell, Game(input)) : game.Start(Game(input)));
     ASSERT_TRUE(game.WaitForOutput(Shown(PROMPT, input), TIMEOUT_MS)); // then keys are not echoed
     ASSERT_TRUE(game.Write("Ann\rh") && game.WaitForOutput("HELP MENU", TIMEOUT_MS));
     ASSERT_TRUE(game.WaitInputRead(TIMEOUT_MS));
@@ -136,34 +136,29 @@ TEST(GameEnd, SignalsEndTheGameAndRestoreTheTerminal)
 TEST(GameEnd, CtrlZGivesTheShellItsTerminalAndFgResumesTheGame)
 {
     ChildProcess shell; // a minimal job-control shell, the game its job
-    ASSERT_TRUE(shell.StartFunction(
-        []() {
-            signal(SIGTTOU, SIG_IGN);
-            const pid_t job = fork();
-            if (job == 0) {
-                setpgid(0, 0);
-                tcsetpgrp(STDIN_FILENO, getpgrp());
-                signal(SIGTTOU, SIG_DFL);
-                execl(QV_GAME_BINARY, QV_GAME_BINARY, static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            setpgid(job, job);
+    StartPlaying(shell, ChildInput::Pty, []() {
+        signal(SIGTTOU, SIG_IGN);
+        const pid_t job = fork();
+        if (job == 0) {
+            setpgid(0, 0);
+            tcsetpgrp(STDIN_FILENO, getpgrp());
+            signal(SIGTTOU, SIG_DFL);
+            execl(QV_GAME_BINARY, QV_GAME_BINARY, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        setpgid(job, job);
+        tcsetpgrp(STDIN_FILENO, job);
+        int status = 0;
+        for (std::string line; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);) {
+            tcsetpgrp(STDIN_FILENO, getpgrp());
+            ReportLine("stopped");
+            std::getline(std::cin, line); // "fg"
             tcsetpgrp(STDIN_FILENO, job);
-            int status = 0;
-            for (std::string line; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);) {
-                tcsetpgrp(STDIN_FILENO, getpgrp());
-                ReportLine("stopped");
-                std::getline(std::cin, line); // "fg"
-                tcsetpgrp(STDIN_FILENO, job);
-                kill(-job, SIGCONT);
-            }
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        },
-        Game(ChildInput::Pty)));
+            kill(-job, SIGCONT);
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    });
     const termios before = PseudoTerminal().Settings();
-    ASSERT_TRUE(shell.WaitForOutput("name: ", TIMEOUT_MS));
-    ASSERT_TRUE(shell.Write("Ann\rh") && shell.WaitForOutput("HELP MENU", TIMEOUT_MS));
-    ASSERT_TRUE(shell.WaitInputRead(TIMEOUT_MS)); // in play
     ASSERT_TRUE(shell.Write("\032") && shell.WaitForOutput("stopped\n", TIMEOUT_MS, true));
     EXPECT_TRUE(SameSettings(shell.Terminal()->Settings(), before));
     ASSERT_TRUE(shell.Write("fg\r"));

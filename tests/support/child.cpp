@@ -173,11 +173,15 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, 
     };
     if (child.StartFunction(entry, ChildOptions{{}, {}, {}, input}) &&
         (!onPty || child.WaitForOutput("ready\n", 10000, true))) {
+        run.gameMode = onPty && IsGameMode(child.Terminal()->Settings());
         child.Write(keys);
         if (!onPty) {
             child.CloseInput();
         }
         run.finished = child.WaitExit(10000) && child.ExitCode() == 0;
+        run.signal = child.TermSignal();
+        run.restored =
+            onPty && SameSettings(child.Terminal()->Settings(), PseudoTerminal().Settings());
     }
     run.output = child.Output();
     run.report = child.Error().substr(onPty ? 6 : 0);

@@ -111,8 +111,10 @@ private:
 
 struct ConsoleRun
 {
-    bool finished = false;      ///< ended by itself with status 0
-    std::string output, report; ///< standard output and error
+    bool finished = false;                   ///< ended by itself with status 0
+    std::string output, report;              ///< standard output and error
+    int signal = 0;                          ///< that ended it
+    bool gameMode = false, restored = false; ///< on a terminal: before the keys, at the end
 };
 
 /// Runs body in a forked child once keys wait for it: on a pipe, then
