@@ -1,5 +1,3 @@
-// The real game binary, end to end, with the pictures the build made: keys on
-// a pipe or a pseudo-terminal, the dummy video driver.
 #include "support/child.h"
 #include "support/dialogue.h"
 #include "support/jpegfixtures.h"
@@ -8,8 +6,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -18,13 +14,11 @@ const std::string PROMPT = "Please enter your name: \n";
 const std::string QUESTION = "Would you like to play again (Y/N)?: \n";
 const std::string RESTART = "Game will restart in 3 seconds \n";
 
-// The end of a game as the game loop shows it: bells, report, question.
 std::string End(const std::string& name, int score, int highScore)
 {
     return "\a\a\a\a" + ExpectedReport(name, score, highScore) + QUESTION;
 }
 
-// Text as a terminal shows it, with CR LF line ends.
 std::string Shown(std::string text, ChildInput input)
 {
     for (size_t at = 0; input == ChildInput::Pty && (at = text.find('\n', at)) != text.npos;
@@ -39,11 +33,10 @@ ChildOptions Game(ChildInput input, const std::string& folder = QV_BINARY_DIR)
     return {{QV_GAME_BINARY}, {"SDL_VIDEODRIVER=dummy"}, folder, input};
 }
 
-// Waits until the game, started with the keys typed, is in play: it has read
-// the key typed during its start delay.
-void StartPlaying(ChildProcess& game, ChildInput input)
+// Until the game is in play: it has read the key typed during its start delay.
+void StartPlaying(ChildProcess& game, ChildInput input, const std::function<int()>& shell = {})
 {
-    ASSERT_TRUE(game.Start(Game(input)));
+    ASSERT_TRUE(shell ? game.StartFunction(shell, Game(input)) : game.Start(Game(input)));
     ASSERT_TRUE(game.WaitForOutput(Shown(PROMPT, input), TIMEOUT_MS)); // then keys are not echoed
     ASSERT_TRUE(game.Write("Ann\rh") && game.WaitForOutput("HELP MENU", TIMEOUT_MS));
     ASSERT_TRUE(game.WaitInputRead(TIMEOUT_MS));
@@ -98,7 +91,6 @@ TEST(GameEnd, EndOfInputEndsTheRunWithStatusZero)
         game.CloseInput();
         ASSERT_TRUE(game.WaitExit(TIMEOUT_MS));
         EXPECT_EQ(game.ExitCode(), 0);
-        // In play the score depends on when the end came.
         const std::string& output = game.Output();
         EXPECT_EQ(c.inPlay ? output.substr(0, output.find("Game Over!")) : output,
                   ExpectedBanner() + PROMPT + c.shown);
@@ -143,35 +135,30 @@ TEST(GameEnd, SignalsEndTheGameAndRestoreTheTerminal)
 // "fg" brings the game mode back, and the settings are restored at the end.
 TEST(GameEnd, CtrlZGivesTheShellItsTerminalAndFgResumesTheGame)
 {
-    ChildProcess shell; // a minimal shell, the game its job in its own group
-    ASSERT_TRUE(shell.StartFunction(
-        []() {
-            signal(SIGTTOU, SIG_IGN);
-            const pid_t job = fork();
-            if (job == 0) {
-                setpgid(0, 0);
-                tcsetpgrp(STDIN_FILENO, getpgrp());
-                signal(SIGTTOU, SIG_DFL);
-                execl(QV_GAME_BINARY, QV_GAME_BINARY, static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            setpgid(job, job);
+    ChildProcess shell; // a minimal job-control shell, the game its job
+    StartPlaying(shell, ChildInput::Pty, []() {
+        signal(SIGTTOU, SIG_IGN);
+        const pid_t job = fork();
+        if (job == 0) {
+            setpgid(0, 0);
+            tcsetpgrp(STDIN_FILENO, getpgrp());
+            signal(SIGTTOU, SIG_DFL);
+            execl(QV_GAME_BINARY, QV_GAME_BINARY, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        setpgid(job, job);
+        tcsetpgrp(STDIN_FILENO, job);
+        int status = 0;
+        for (std::string line; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);) {
+            tcsetpgrp(STDIN_FILENO, getpgrp());
+            ReportLine("stopped");
+            std::getline(std::cin, line); // "fg"
             tcsetpgrp(STDIN_FILENO, job);
-            int status = 0;
-            for (std::string line; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);) {
-                tcsetpgrp(STDIN_FILENO, getpgrp());
-                ReportLine("stopped");
-                std::getline(std::cin, line); // "fg"
-                tcsetpgrp(STDIN_FILENO, job);
-                kill(-job, SIGCONT);
-            }
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        },
-        Game(ChildInput::Pty)));
+            kill(-job, SIGCONT);
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    });
     const termios before = PseudoTerminal().Settings();
-    ASSERT_TRUE(shell.WaitForOutput("name: ", TIMEOUT_MS));
-    ASSERT_TRUE(shell.Write("Ann\rh") && shell.WaitForOutput("HELP MENU", TIMEOUT_MS));
-    ASSERT_TRUE(shell.WaitInputRead(TIMEOUT_MS)); // in play
     ASSERT_TRUE(shell.Write("\032") && shell.WaitForOutput("stopped\n", TIMEOUT_MS, true));
     EXPECT_TRUE(SameSettings(shell.Terminal()->Settings(), before));
     ASSERT_TRUE(shell.Write("fg\r"));

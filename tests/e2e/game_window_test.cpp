@@ -1,4 +1,3 @@
-// The real game in a real window under Xvfb, played from a terminal.
 #include "render/framewindow_menu.h"
 #include "support/child.h"
 #include "support/jpegfixtures.h"
@@ -28,9 +27,7 @@ protected:
         std::ifstream file(std::string(QV_BINARY_DIR) + "/space_image.jpg", std::ios::binary);
         m_field = DecodeWithLibjpeg({std::istreambuf_iterator<char>(file), {}});
         ASSERT_TRUE(m_field.ok && m_field.width == 640 && m_field.height == 480);
-        // Under a real X server SDL loads system libraries (D-Bus among them)
-        // that keep blocks to the end; the game's own memory is checked by
-        // the other runs.
+        // SDL's system libraries under X keep blocks to the end: leaks are checked elsewhere.
         ASSERT_TRUE(m_game.Start({{QV_GAME_BINARY},
                                   {"DISPLAY=" + m_server.Display(), "SDL_VIDEODRIVER=x11",
                                    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0"},
@@ -41,7 +38,6 @@ protected:
         ASSERT_TRUE(Shows(1));
     }
 
-    // Runs xdotool on the window (its id replaces "%w").
     void X(std::string command)
     {
         int status = -1;

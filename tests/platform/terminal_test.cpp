@@ -67,16 +67,13 @@ TEST(Terminal, PipedInputComesAfterWindowKeysAndEndsAsLineFeeds)
 
 TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
 {
-    const termios before = PseudoTerminal().Settings();
-    struct Case
+    const struct
     {
         void (*body)();
         const char* typed;
         int signal; // that ends the child, 0 for a normal end
-        const char* error;
-        const char* output;
-    };
-    const Case cases[] = {
+        const char *error, *output;
+    } cases[] = {
         {[]() {
              for (int i = 0; i < 2; ++i) { // no Enter needed, no echo, Enter as 13
                  const std::string code = Code(TerminalGetKey());
@@ -92,30 +89,19 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
              WriteMode();
              std::exit(0); // the normal way out, through atexit
          },
-         "z\r", 0, "", "ready[122][13]LGL"},
+         "z\r", 0, "", "[122][13]LGL"},
         {[]() { QV_ASSERT(TerminalGetKey() == 'y'); }, "n", SIGABRT,
-         "Assertion failed: TerminalGetKey() == 'y', file ", "ready"},
-        {&ThrowThroughNoexcept, "x", SIGABRT, "engine on fire", "ready"},
-        {[]() { TerminalGetKey(); }, "\003", SIGINT, "", "ready"}, // Ctrl+C
+         "Assertion failed: TerminalGetKey() == 'y', file ", ""},
+        {&ThrowThroughNoexcept, "x", SIGABRT, "engine on fire", ""},
+        {[]() { TerminalGetKey(); }, "\003", SIGINT, "", ""}, // Ctrl+C
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        ChildProcess child;
-        ASSERT_TRUE(child.StartFunction(
-            [&c]() {
-                TerminalInit();
-                TerminalWrite("ready", 5);
-                c.body();
-                return 0;
-            },
-            ChildOptions{{}, {}, {}, ChildInput::Pty}));
-        ASSERT_TRUE(child.WaitForOutput("ready", 10000)) << child.Error();
-        EXPECT_TRUE(IsGameMode(child.Terminal()->Settings()));
-        ASSERT_TRUE(child.Write(c.typed) && child.WaitExit(10000));
-        EXPECT_EQ(child.TermSignal(), c.signal);
-        EXPECT_EQ(child.ExitCode(), c.signal == 0 ? 0 : -1);
-        EXPECT_NE(child.Error().find(c.error), std::string::npos) << child.Error();
-        EXPECT_EQ(child.Output(), c.output);
-        EXPECT_TRUE(SameSettings(child.Terminal()->Settings(), before));
+        const ConsoleRun run = RunConsole(c.typed, c.body, ChildInput::Pty);
+        EXPECT_TRUE(run.gameMode && run.restored);
+        EXPECT_EQ(run.signal, c.signal);
+        EXPECT_EQ(run.finished, c.signal == 0);
+        EXPECT_NE(run.report.find(c.error), std::string::npos) << run.report;
+        EXPECT_EQ(run.output, c.output);
     }
 }

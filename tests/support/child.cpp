@@ -5,20 +5,14 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 
 namespace {
 
 void CloseFd(int& fd)
 {
-    if (fd > STDERR_FILENO) {
-        close(fd);
-    }
-    fd = -1;
+    fd = fd > STDERR_FILENO ? close(fd), -1 : -1;
 }
 
 } // namespace
@@ -65,8 +59,8 @@ bool ChildProcess::StartFunction(const std::function<int()>& body, const ChildOp
         dup2(in, STDIN_FILENO);
         dup2(onPty ? in : out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
-        // Without exec, close-on-exec does not act: the parent's ends go here,
-        // or the input pipe would never report its end.
+        // Close-on-exec does not act without exec, and an open write end
+        // would keep the input pipe from ending.
         for (int fd : {m_input[0], m_input[1], out[0], out[1], err[0], err[1], in,
                        onPty ? m_pty->Master() : -1}) {
             CloseFd(fd);
@@ -106,7 +100,7 @@ void ChildProcess::CloseInput()
     CloseFd(m_input[1]);
 }
 
-// Collects output for up to 20 ms a round until done() or the deadline.
+// Collects output, 20 ms at most a round, until done() or the deadline.
 bool ChildProcess::Until(int timeoutMs, const std::function<bool()>& done)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -130,21 +124,19 @@ bool ChildProcess::Until(int timeoutMs, const std::function<bool()>& done)
 
 bool ChildProcess::WaitForOutput(std::string_view text, int timeoutMs, bool inError)
 {
-    return Until(timeoutMs,
-                 [&]() { return m_text[inError ? 1 : 0].find(text) != std::string::npos; });
+    return Until(timeoutMs, [&]() { return m_text[inError].find(text) != std::string::npos; });
 }
 
 bool ChildProcess::WaitInputRead(int timeoutMs)
 {
-    // A terminal passes typed bytes on a moment later: they are first seen
-    // waiting, then gone.
+    // A terminal passes typed bytes on a moment later: seen waiting, then gone.
     const int fd = m_pty ? m_pty->Slave() : m_input[0];
     bool arrived = false;
     return Until(timeoutMs, [fd, &arrived]() {
         int unread = -1;
         const bool known = ioctl(fd, FIONREAD, &unread) == 0;
         arrived = arrived || (known && unread > 0);
-        return arrived && unread == 0;
+        return arrived && known && unread == 0;
     });
 }
 
@@ -153,16 +145,14 @@ bool ChildProcess::WaitExit(int timeoutMs)
     // Output flows meanwhile, or a child writing a lot would block; once it
     // is reaped, its terminal ends when the test lets go of it too.
     Until(timeoutMs, [this]() {
-        int status = 0;
-        if (m_status < 0 && waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_status = status;
-            if (m_pty) {
-                m_pty->CloseSlave();
-            }
+        if (!Ended() && waitpid(m_pid, &m_status, WNOHANG) != m_pid) {
+            m_status = -1;
+        } else if (m_pty) {
+            m_pty->CloseSlave();
         }
-        return m_status >= 0;
+        return Ended();
     });
-    return Until(timeoutMs, [this]() { return m_fds[0] < 0 && m_fds[1] < 0; }) && m_status >= 0;
+    return Until(timeoutMs, [this]() { return m_fds[0] < 0 && m_fds[1] < 0; }) && Ended();
 }
 
 ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, ChildInput input)
@@ -183,11 +173,15 @@ ConsoleRun RunConsole(std::string_view keys, const std::function<void()>& body, 
     };
     if (child.StartFunction(entry, ChildOptions{{}, {}, {}, input}) &&
         (!onPty || child.WaitForOutput("ready\n", 10000, true))) {
+        run.gameMode = onPty && IsGameMode(child.Terminal()->Settings());
         child.Write(keys);
         if (!onPty) {
             child.CloseInput();
         }
         run.finished = child.WaitExit(10000) && child.ExitCode() == 0;
+        run.signal = child.TermSignal();
+        run.restored =
+            onPty && SameSettings(child.Terminal()->Settings(), PseudoTerminal().Settings());
     }
     run.output = child.Output();
     run.report = child.Error().substr(onPty ? 6 : 0);

@@ -5,55 +5,32 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 XvfbServer::~XvfbServer()
 {
-    if (m_pid > 0) { // SIGTERM lets the server remove its lock file and socket
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
+    if (m_server.Signal(SIGTERM)) {
+        m_server.WaitExit(15000);
     }
-}
-
-bool XvfbServer::Installed()
-{
-    return std::system("command -v Xvfb >/dev/null 2>&1") == 0;
 }
 
 bool XvfbServer::Start(int width, int height, int timeoutMs)
 {
-    int ready[2];
-    (void)!pipe(ready);
+    // The server writes its display number once it accepts clients. No key
+    // repeat: on a busy machine a key pressed and released could otherwise
+    // arrive as two presses.
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    const std::string readyFd = std::to_string(ready[1]);
-    if ((m_pid = fork()) == 0) { // the server writes its display number once it accepts clients
-        const int null = open("/dev/null", O_RDWR);
-        for (int fd = 0; fd < 3; ++fd) {
-            dup2(null, fd);
-        }
-        // No key repeat: on a busy machine a key sent as press and release
-        // could otherwise arrive as two presses.
-        execlp("Xvfb", "Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", "-r", "-ardelay", "60000",
-               static_cast<char*>(nullptr));
-        _exit(127);
+    if (!m_server.Start({{"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten",
+                          "tcp", "-noreset", "-r", "-ardelay", "60000"},
+                         {},
+                         {},
+                         ChildInput::Null}) ||
+        !m_server.WaitForOutput("\n", timeoutMs)) {
+        return false;
     }
-    close(ready[1]);
-    char c = 0;
-    pollfd pfd = {ready[0], POLLIN, 0};
-    while (poll(&pfd, 1, timeoutMs) > 0 && read(ready[0], &c, 1) == 1 && c != '\n') {
-        m_display += c;
-    }
-    close(ready[0]);
-    m_error = c == '\n' && !m_display.empty() ? "" : "Xvfb reported no display";
-    m_display = ":" + m_display;
-    return m_error.empty();
+    m_display = ":" + m_server.Output().substr(0, m_server.Output().find('\n'));
+    return true;
 }
 
 std::string XRunCommand(const std::string& display, const std::string& command, int* exitCode)
@@ -112,49 +89,40 @@ bool XRequestClose(const std::string& display, unsigned long window)
         QV_XLIB(XCloseDisplay)(connection); // flushes the request
     }
 #undef QV_XLIB
-    if (xlib != nullptr) {
-        dlclose(xlib);
-    }
-    return sent;
+    return (xlib == nullptr || dlclose(xlib) == 0) && sent;
 }
 
 bool XScreenshot::Take(const std::string& display)
 {
+    // The header holds big-endian 32-bit words; the server's pictures are
+    // ZPixmaps of 24 or 32 bits per pixel, 8 bits per channel.
     int status = 0;
-    const std::string data = XRunCommand(display, "xwd -root -silent", &status);
-    // The header's fields are big-endian 32-bit words; our server's pictures
-    // are ZPixmaps of 24 or 32 bits per pixel, 8 bits per channel.
-    const auto field = [&data](size_t index) {
+    m_data = XRunCommand(display, "xwd -root -silent", &status);
+    const auto field = [this](size_t index) {
         std::uint32_t value = 0;
-        for (size_t i = 4 * index; i < 4 * index + 4 && data.size() >= 100; ++i) {
-            value = (value << 8U) | static_cast<unsigned char>(data[i]);
+        for (size_t i = 4 * index; i < 4 * index + 4 && m_data.size() >= 100; ++i) {
+            value = (value << 8U) | static_cast<unsigned char>(m_data[i]);
         }
         return value;
     };
-    const std::uint32_t width = field(4), height = field(5), bytes = field(11) / 8;
-    const bool lsbFirst = field(7) == 0;
-    const size_t perLine = field(12), start = field(0) + static_cast<size_t>(field(19)) * 12;
-    if (status != 0 || width == 0 || (bytes != 3 && bytes != 4) ||
-        start + perLine * height > data.size()) {
+    m_width = field(4), m_height = field(5), m_perLine = field(12), m_bytes = field(11) / 8;
+    m_start = field(0) + field(19) * 12, m_lsbFirst = field(7) == 0;
+    if (status != 0 || (m_bytes != 3 && m_bytes != 4) ||
+        m_start + size_t{m_perLine} * m_height > m_data.size()) {
         m_error = "xwd failed or gave an unexpected layout";
-        return false;
+        m_width = m_height = 0;
     }
-    m_width = static_cast<int>(width);
-    m_height = static_cast<int>(height);
-    m_pixels.assign(static_cast<size_t>(width) * height, 0);
-    for (size_t p = 0; p < m_pixels.size(); ++p) {
-        for (size_t i = 0; i < bytes; ++i) {
-            const std::uint32_t byte = static_cast<unsigned char>(
-                data[start + p / width * perLine + bytes * (p % width) + i]);
-            m_pixels[p] |= (byte << (8 * (lsbFirst ? i : bytes - 1 - i))) & 0xFFFFFFU;
-        }
-    }
-    return true;
+    return m_width > 0;
 }
 
 std::uint32_t XScreenshot::At(int x, int y) const
 {
-    return x < 0 || y < 0 || x >= m_width || y >= m_height
-               ? 0
-               : m_pixels[static_cast<size_t>(y) * m_width + x];
+    std::uint32_t pixel = 0;
+    for (std::uint32_t i = 0;
+         x >= 0 && y >= 0 && x < int(m_width) && y < int(m_height) && i < m_bytes; ++i) {
+        const std::uint32_t byte =
+            static_cast<unsigned char>(m_data[m_start + y * m_perLine + m_bytes * x + i]);
+        pixel |= byte << (8 * (m_lsbFirst ? i : m_bytes - 1 - i));
+    }
+    return pixel & 0xFFFFFFU;
 }

@@ -1,27 +1,26 @@
 #ifndef QV_TESTS_SUPPORT_XVFB_H
 #define QV_TESTS_SUPPORT_XVFB_H
 
+#include "support/child.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-/// A private X server (Xvfb, no window manager) with one width x height
-/// screen of 24 bits on a free display; ready when Start() returns true.
+/// A private X server (no window manager) with one width x height screen of
+/// 24 bits on a free display, ready once Start() returns true.
 class XvfbServer
 {
 public:
-    XvfbServer() = default;
-    ~XvfbServer();
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
-    static bool Installed();
+    ~XvfbServer(); // SIGTERM lets the server remove its lock file and socket
+    static bool Installed() { return access("/usr/bin/Xvfb", X_OK) == 0; }
     bool Start(int width, int height, int timeoutMs = 15000);
-    const std::string& Display() const { return m_display; } ///< ":N", for DISPLAY
-    const std::string& Error() const { return m_error; }
+    const std::string& Display() const { return m_display; } ///< ":N"
+    const std::string& Error() const { return m_server.Error(); }
 
 private:
-    int m_pid = -1;
-    std::string m_display, m_error;
+    ChildProcess m_server;
+    std::string m_display;
 };
 
 /// A top-level window's id and its client area on the screen.
@@ -40,7 +39,7 @@ bool XWaitForWindow(const std::string& display, const std::string& title, XWindo
 /// Asks a window to close as a window manager does (WM_DELETE_WINDOW).
 bool XRequestClose(const std::string& display, unsigned long window);
 
-/// The whole screen (xwd): At(x, y) from the top-left corner is 0x00RRGGBB, 0 outside.
+/// The whole screen: At(x, y) from the top-left corner is 0x00RRGGBB, 0 outside.
 class XScreenshot
 {
 public:
@@ -49,9 +48,9 @@ public:
     const std::string& Error() const { return m_error; }
 
 private:
-    int m_width = 0, m_height = 0;
-    std::vector<std::uint32_t> m_pixels;
-    std::string m_error;
+    std::string m_data, m_error;
+    std::uint32_t m_width = 0, m_height = 0, m_start = 0, m_perLine = 0, m_bytes = 0;
+    bool m_lsbFirst = true;
 };
 
 #endif
