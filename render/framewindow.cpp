@@ -53,7 +53,7 @@ bool HasDisplay()
 {
 #ifdef _WIN32
     return true; // a Windows desktop always has one
-#endif
+#else
     for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && value[0] != '\0') {
@@ -61,6 +61,7 @@ bool HasDisplay()
         }
     }
     return false;
+#endif
 }
 
 // Frees the window and its renderer; the video subsystem is left running.
