@@ -8,13 +8,14 @@ QV_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libsdl2-dev
 )
-# Only the tests need these: the fuzzer's compiler and runtime, the X server
-# and tools for the window tests (and a minimal window manager, which does
-# fullscreen), valgrind for the memory checks, and Debian's checkers for the
-# package's files.
+# Only the tests need these: the fuzzer's compiler and runtime, Python for the
+# end-to-end tests, the X server and tools for the window tests (and a minimal
+# window manager, which does fullscreen), libjpeg's own command-line tools for
+# reference pictures, valgrind for the memory checks, and Debian's checkers
+# for the package's files.
 QV_TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev
-  xvfb xdotool x11-utils x11-apps
+  python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs
   clang-format clang-tidy valgrind
   evilwm
   lintian desktop-file-utils appstream man-db
@@ -30,7 +31,7 @@ QV_WINDOWS_PACKAGES=(
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   nasm dpkg-dev zip
 )
-QV_WINDOWS_TEST_PACKAGES=(wine wine64 xvfb xdotool x11-utils x11-apps)
+QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs)
 
 qv_missing_packages() {
   local pkg

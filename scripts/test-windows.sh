@@ -44,9 +44,8 @@ echo "== Windows unit tests under Wine"
 (cd "$build" && ctest -j "$jobs" --output-on-failure) || status=1
 
 echo "== The Windows game under Wine"
-QV_BUILD_TARGETS="test_windows" qv_configure_and_build "$QV_ROOT/build" \
-  -DQV_WINDOWS_EXE="$build/quorvadellix.exe" >/dev/null
-(cd "$QV_ROOT/build" && ctest -R '^WineGame\.' --output-on-failure) || status=1
+cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE="$build/quorvadellix.exe" >/dev/null
+(cd "$QV_ROOT/build" && ctest -R '^System\.Wine\.' --output-on-failure) || status=1
 # Leave build/ with the Linux suite alone: the Wine tests need this leg's X
 # server and wineserver, so a plain ctest there (or stress-tests.sh) skips them.
 cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE= >/dev/null

@@ -1,65 +1,50 @@
-"""Runs the real game: on a pseudo-terminal or pipes, on a private X server."""
-import ctypes
-import fcntl
-import os
-import pty
-import re
-import select
-import struct
-import subprocess
-import termios
-import time
-
-TIMEOUT = 30  # seconds; only a hang trips it
+"""Runs the real game on a pseudo-terminal or pipes, and on an X server."""
+import ctypes, fcntl, os, pty, re, select, struct, subprocess, termios, time  # noqa: E401
 
 
-def until(done, what, timeout=TIMEOUT):
-    """Polls done() until it gives something true, which is returned."""
+def until(done, what, step=lambda: time.sleep(0.02), timeout=30):
+    """Steps until done(); the timeout only trips on a hang."""
     end = time.monotonic() + timeout
-    while not (result := done()):
+    while not done():
         if time.monotonic() > end:
-            raise AssertionError('timed out waiting for ' + what)
-        time.sleep(0.02)
-    return result
+            raise AssertionError('timed out waiting for ' + what())
+        step()
 
 
 def fresh_settings():
-    """The settings a new pseudo-terminal starts with."""
     master, slave = pty.openpty()
-    try:
-        return termios.tcgetattr(master)
-    finally:
-        os.close(master), os.close(slave)
+    settings = termios.tcgetattr(master)
+    os.close(master), os.close(slave)
+    return settings
 
 
 def game_mode(s):
     """Keys come at once and without echo, while Ctrl+C still interrupts."""
-    lflag, vmin = s[3], s[6][termios.VMIN]
-    return lflag & (termios.ICANON | termios.ECHO | termios.ISIG) == termios.ISIG and vmin in (
-        1, b'\x01')
+    flags = termios.ICANON | termios.ECHO | termios.ISIG
+    return s[3] & flags == termios.ISIG and s[6][termios.VMIN] in (1, b'\1')
 
 
 class Child:
-    """A program with standard output and error collected apart. On a
-    pseudo-terminal that is its controlling terminal, input and output."""
+    """A program with standard output and error collected apart. A pseudo-
+    terminal is its controlling terminal, standard input and output; its
+    settings are read through the master, so after the end too."""
 
-    def __init__(self, argv, cwd=None, env=None, tty=False):
+    def __init__(self, argv, cwd, env, tty):
+        ctty = None
         if tty:
             self.master, self.slave = pty.openpty()
-            stdin = stdout = self.slave
-            start = lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0)  # noqa: E731
-        else:
-            self.slave, self.keys = os.pipe()  # the test keeps the read end
-            stdin, stdout, start = self.slave, subprocess.PIPE, None
-        self.tty, self.out, self.err = tty, '', ''
-        self.proc = subprocess.Popen(argv, cwd=cwd, env=dict(os.environ, **(env or {})),
-                                     stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
-                                     start_new_session=True, preexec_fn=start)
-        out = self.master if tty else self.proc.stdout.fileno()
-        self.fds = {out: 'out', self.proc.stderr.fileno(): 'err'}
+            stdout, ctty = self.slave, lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+        else:  # the test keeps the read end to see what is unread
+            (self.slave, self.master), stdout = os.pipe(), subprocess.PIPE
+        self.out = self.err = ''
+        self.proc = subprocess.Popen(argv, cwd=cwd, env=dict(os.environ, **env), stdin=self.slave,
+                                     stdout=stdout, stderr=subprocess.PIPE,
+                                     start_new_session=True, preexec_fn=ctty)
+        self.fds = {self.master if tty else self.proc.stdout.fileno(): 'out',
+                    self.proc.stderr.fileno(): 'err'}
 
     def pump(self):
-        """Collects what the child wrote within 20 ms."""
+        """Collects what the child writes within 20 ms."""
         for fd in select.select(list(self.fds), [], [], 0.02)[0]:
             try:
                 data = os.read(fd, 65536).decode('latin-1')
@@ -70,59 +55,44 @@ class Child:
                 del self.fds[fd]
 
     def wait(self, done, what):
-        end = time.monotonic() + TIMEOUT
-        while not done():
-            if time.monotonic() > end:
-                raise AssertionError(f'timed out waiting for {what}: {self.out!r} {self.err!r}')
-            self.pump()
+        until(done, lambda: f'{what}: {self.out!r} {self.err!r}', self.pump)
 
     def expect(self, text, err=False):
         self.wait(lambda: text in (self.err if err else self.out), repr(text))
 
     def write(self, keys):
-        os.write(self.master if self.tty else self.keys, keys.encode('latin-1'))
+        os.write(self.master, keys.encode('latin-1'))
 
     def close_input(self):
-        os.close(self.keys)
-        self.keys = -1
-
-    def unread(self):
-        return struct.unpack('i', fcntl.ioctl(self.slave, termios.FIONREAD, b'\0' * 4))[0]
+        self.master = os.close(self.master) or -1
 
     def wait_read(self):
-        """Until the keys written were seen waiting, then read by the child."""
+        """Until the keys written were seen waiting, then read by the child
+        (a terminal passes them on a moment later)."""
         seen = []
-        self.wait(lambda: seen.append(self.unread() > 0) or (any(seen) and not self.unread()),
-                  'the keys to be read')
+        unread = lambda: struct.unpack('i', fcntl.ioctl(self.slave, termios.FIONREAD, b'1234'))[0]
+        self.wait(lambda: seen.append(unread()) or (max(seen) > 0 and seen[-1] == 0), 'reading')
 
     def wait_exit(self):
-        """Until the child is reaped and all it wrote collected; its status
-        (minus the signal that killed it)."""
+        """Until the child is reaped and all it wrote is collected; its exit
+        status, or minus the signal that ended it."""
         self.wait(lambda: self.proc.poll() is not None, 'the end')
-        if self.slave >= 0:
-            os.close(self.slave)  # then the terminal reports its end
-            self.slave = -1
-        self.wait(lambda: not self.fds, 'the output to end')
+        self.slave = os.close(self.slave) or -1  # then the terminal reports its end
+        self.wait(lambda: not self.fds, 'the end of the output')
         return self.proc.returncode
 
-    def settings(self):
-        return termios.tcgetattr(self.master)
-
     def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-        for fd in [self.slave, getattr(self, 'master', -1), getattr(self, 'keys', -1)]:
-            if fd >= 0:
-                os.close(fd)
-        self.proc.stdout and self.proc.stdout.close()
-        self.proc.stderr.close()
+        self.proc.kill()
+        self.proc.wait()
+        for fd in (self.slave, self.master):
+            fd < 0 or os.close(fd)
+        for stream in (self.proc.stdout, self.proc.stderr):
+            stream and stream.close()
 
 
 class X:
-    """A private Xvfb screen of width x height, or the display that DISPLAY
-    names. Key repeat is off: on a busy machine a key pressed and released
-    could otherwise arrive twice."""
+    """A private Xvfb of size (width, height), or the display DISPLAY names.
+    Key repeat is off: on a busy machine a key could arrive twice."""
 
     def __init__(self, size=None, wm=False):
         self.procs, self.env = [], {'DISPLAY': os.environ.get('DISPLAY', '')}
@@ -136,7 +106,7 @@ class X:
             self.procs.append(subprocess.Popen(['evilwm', '--bw', '0', '--fn', 'fixed'],
                                                env=dict(os.environ, **self.env)))
             until(lambda: 'window id' in self.run('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'),
-                  'the window manager')
+                  lambda: 'the window manager')
 
     def stop(self):
         for proc in reversed(self.procs):
@@ -144,13 +114,13 @@ class X:
             proc.wait()
         self.procs and self.procs[0].stdout.close()
 
-    def run(self, *argv):
+    def run(self, *argv, text=True):
         return subprocess.run([str(a) for a in argv], env=dict(os.environ, **self.env),
-                              capture_output=True, text=True).stdout
+                              capture_output=True, text=text).stdout
 
     def window(self, title, want):
-        """Until the window titled title is viewable at want (x, y, width,
-        height of its client area); its id and want."""
+        """Until the window titled title is viewable, its client area at want
+        (x, y, width, height); its id, x, y."""
         seen = []
 
         def look():
@@ -158,31 +128,28 @@ class X:
             seen[:] = [int(v, 0) for v in re.findall(
                 r'(?:Window id|Absolute upper-left [XY]|Width|Height): +(\w+)', text)]
             return 'IsViewable' in text and tuple(seen[1:]) == want
-        until(look, f'{title} at {want}, seen {seen}')
-        return seen
+        until(look, lambda: f'{title} at {want}, seen {seen}')
+        return seen[:3]
 
     def screen(self):
-        """The whole screen as a function (x, y) -> 0xRRGGBB, from xwd's
-        ZPixmap with a header of big-endian 32-bit words."""
-        data = subprocess.run(['xwd', '-root', '-silent'], env=dict(os.environ, **self.env),
-                              capture_output=True, check=True).stdout
+        """The screen as a function (x, y) -> 0xRRGGBB, from xwd's ZPixmap
+        after a header of big-endian 32-bit words."""
+        data = self.run('xwd', '-root', '-silent', text=False)
         head = struct.unpack('>25I', data[:100])
         start, size, line = head[0] + head[19] * 12, head[11] // 8, head[12]
         order = 'little' if head[7] == 0 else 'big'
         return lambda x, y: int.from_bytes(
-            data[start + y * line + x * size:][:size], order) & 0xFFFFFF
+            data[(at := start + y * line + x * size):at + size], order) & 0xFFFFFF
 
     def close(self, window):
         """Asks the window to close as a window manager does (WM_DELETE_WINDOW)."""
         xlib = ctypes.CDLL('libX11.so.6')
-        xlib.XOpenDisplay.restype = ctypes.c_void_p
-        xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XOpenDisplay.restype, xlib.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
         display = ctypes.c_void_p(xlib.XOpenDisplay(self.env['DISPLAY'].encode()))
-        atom = lambda name: xlib.XInternAtom(display, name, 0)  # noqa: E731
+        atom = [xlib.XInternAtom(display, n, 0) for n in (b'WM_PROTOCOLS', b'WM_DELETE_WINDOW')]
         # An XClientMessageEvent: type, serial, send_event, display, window,
         # message_type, format, data.
-        event = (ctypes.c_long * 24)(33, 0, 0, 0, window, atom(b'WM_PROTOCOLS'), 32,
-                                     atom(b'WM_DELETE_WINDOW'))
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, window, atom[0], 32, atom[1])
         sent = xlib.XSendEvent(display, ctypes.c_ulong(window), 0, 0, event)
         xlib.XCloseDisplay(display)  # flushes the request
         return sent
@@ -196,18 +163,17 @@ def decode(path):
 
 
 def jpeg(path, width, height):
-    """Writes a small grey JPEG of width x height with cjpeg."""
-    ppm = b'P6\n%d %d\n255\n' % (width, height) + b'\x80' * (width * height * 3)
+    """Writes a grey JPEG of width x height with cjpeg."""
+    ppm = b'P6 %d %d 255\n' % (width, height) + b'\x80' * (width * height * 3)
     with open(path, 'wb') as out:
         out.write(subprocess.run(['cjpeg'], input=ppm, capture_output=True, check=True).stdout)
 
 
 def share_shown(shot, x, y, z, picture, tolerance):
-    """The share of sampled pixels of picture that the screen shows, scaled
-    by z from (x, y), within tolerance per channel."""
+    """The share of sampled pixels of picture (width, height, rgb) that the
+    screen shows scaled by z from (x, y), within tolerance per channel."""
     width, height, rgb = picture
     samples = range(0, width * height, 331)
-    near = sum(max(abs((shot(int(x + (p % width + .5) * z), int(y + (p // width + .5) * z))
+    return sum(max(abs((shot(int(x + (p % width + .5) * z), int(y + (p // width + .5) * z))
                         >> 16 - 8 * c & 255) - rgb[3 * p + c]) for c in range(3)) <= tolerance
-               for p in samples)
-    return near / len(samples)
+               for p in samples) / len(samples)
