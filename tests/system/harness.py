@@ -1,15 +1,12 @@
 """Runs the real game on a pseudo-terminal or pipes, and on an X server."""
 import ctypes, fcntl, os, pty, re, select, struct, subprocess, termios, time  # noqa: E401
 
-
-def until(done, what, step=lambda: time.sleep(0.02), timeout=30):
-    """Steps until done(); the timeout only trips on a hang."""
+def until(done, what, step=lambda: time.sleep(0.02), timeout=30):  # only trips on a hang
     end = time.monotonic() + timeout
     while not done():
         if time.monotonic() > end:
             raise AssertionError('timed out waiting for ' + what())
         step()
-
 
 def fresh_settings():
     master, slave = pty.openpty()
@@ -17,34 +14,28 @@ def fresh_settings():
     os.close(master), os.close(slave)
     return settings
 
-
 def game_mode(s):
     """Keys come at once and without echo, while Ctrl+C still interrupts."""
     flags = termios.ICANON | termios.ECHO | termios.ISIG
     return s[3] & flags == termios.ISIG and s[6][termios.VMIN] in (1, b'\1')
 
-
 class Child:
-    """A program with standard output and error collected apart. A pseudo-
-    terminal is its controlling terminal, standard input and output; its
-    settings are read through the master, so after the end too."""
+    """A program with standard output and error apart. A pseudo-terminal is its controlling
+    terminal, input and output; its settings stay readable on the master after the end."""
 
     def __init__(self, argv, cwd, env, tty):
-        ctty = None
-        if tty:
-            self.master, self.slave = pty.openpty()
-            stdout, ctty = self.slave, lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0)
-        else:  # the test keeps the read end to see what is unread
-            (self.slave, self.master), stdout = os.pipe(), subprocess.PIPE
+        # On pipes the test keeps the read end, to see what is unread.
+        self.slave, self.master = pty.openpty()[::-1] if tty else os.pipe()
         self.out = self.err = ''
-        self.proc = subprocess.Popen(argv, cwd=cwd, env=dict(os.environ, **env), stdin=self.slave,
-                                     stdout=stdout, stderr=subprocess.PIPE,
-                                     start_new_session=True, preexec_fn=ctty)
+        self.proc = subprocess.Popen(
+            argv, cwd=cwd, env=dict(os.environ, **env), stdin=self.slave,
+            stdout=self.slave if tty else subprocess.PIPE, stderr=subprocess.PIPE,
+            start_new_session=True,
+            preexec_fn=(lambda: fcntl.ioctl(0, termios.TIOCSCTTY)) if tty else None)
         self.fds = {self.master if tty else self.proc.stdout.fileno(): 'out',
                     self.proc.stderr.fileno(): 'err'}
 
     def pump(self):
-        """Collects what the child writes within 20 ms."""
         for fd in select.select(list(self.fds), [], [], 0.02)[0]:
             try:
                 data = os.read(fd, 65536).decode('latin-1')
@@ -67,32 +58,26 @@ class Child:
         self.master = os.close(self.master) or -1
 
     def wait_read(self):
-        """Until the keys written were seen waiting, then read by the child
-        (a terminal passes them on a moment later)."""
+        """Until the keys written were seen waiting (a terminal passes them on later), then read."""
         seen = []
         unread = lambda: struct.unpack('i', fcntl.ioctl(self.slave, termios.FIONREAD, b'1234'))[0]
         self.wait(lambda: seen.append(unread()) or (max(seen) > 0 and seen[-1] == 0), 'reading')
 
     def wait_exit(self):
-        """Until the child is reaped and all it wrote is collected; its exit
-        status, or minus the signal that ended it."""
+        """Until it is reaped and all it wrote is read; its status, or minus its signal."""
         self.wait(lambda: self.proc.poll() is not None, 'the end')
         self.slave = os.close(self.slave) or -1  # then the terminal reports its end
         self.wait(lambda: not self.fds, 'the end of the output')
         return self.proc.returncode
 
     def kill(self):
-        self.proc.kill()
-        self.proc.wait()
+        with self.proc:  # then its pipes are closed and it is reaped
+            self.proc.kill()
         for fd in (self.slave, self.master):
             fd < 0 or os.close(fd)
-        for stream in (self.proc.stdout, self.proc.stderr):
-            stream and stream.close()
-
 
 class X:
-    """A private Xvfb of size (width, height), or the display DISPLAY names.
-    Key repeat is off: on a busy machine a key could arrive twice."""
+    """A private Xvfb (no key repeat: a busy machine could repeat keys), or DISPLAY."""
 
     def __init__(self, size=None, wm=False):
         self.procs, self.env = [], {'DISPLAY': os.environ.get('DISPLAY', '')}
@@ -109,18 +94,16 @@ class X:
                   lambda: 'the window manager')
 
     def stop(self):
-        for proc in reversed(self.procs):
-            proc.terminate()  # lets the server remove its lock file and socket
-            proc.wait()
-        self.procs and self.procs[0].stdout.close()
+        for proc in reversed(self.procs):  # SIGTERM: the server removes its lock and socket
+            with proc:
+                proc.terminate()
 
     def run(self, *argv, text=True):
         return subprocess.run([str(a) for a in argv], env=dict(os.environ, **self.env),
                               capture_output=True, text=text).stdout
 
     def window(self, title, want):
-        """Until the window titled title is viewable, its client area at want
-        (x, y, width, height); its id, x, y."""
+        """Until the window is viewable, its client area at want (x, y, w, h); its id, x, y."""
         seen = []
 
         def look():
@@ -132,8 +115,7 @@ class X:
         return seen[:3]
 
     def screen(self):
-        """The screen as a function (x, y) -> 0xRRGGBB, from xwd's ZPixmap
-        after a header of big-endian 32-bit words."""
+        """The screen as (x, y) -> 0xRRGGBB; xwd's header is of big-endian 32-bit words."""
         data = self.run('xwd', '-root', '-silent', text=False)
         head = struct.unpack('>25I', data[:100])
         start, size, line = head[0] + head[19] * 12, head[11] // 8, head[12]
@@ -154,24 +136,19 @@ class X:
         xlib.XCloseDisplay(display)  # flushes the request
         return sent
 
-
 def decode(path):
     """A JPEG as libjpeg's own djpeg decodes it: width, height, RGB bytes."""
-    data = subprocess.run(['djpeg', '-pnm', path], capture_output=True, check=True).stdout
-    head = re.match(rb'P6\s(\d+)\s(\d+)\s255\s', data)
-    return int(head[1]), int(head[2]), data[head.end():]
-
+    _, size, _, rgb = subprocess.run(['djpeg', '-pnm', path], capture_output=True,
+                                     check=True).stdout.split(b'\n', 3)  # P6, size, 255, pixels
+    return (*map(int, size.split()), rgb)
 
 def jpeg(path, width, height):
-    """Writes a grey JPEG of width x height with cjpeg."""
     ppm = b'P6 %d %d 255\n' % (width, height) + b'\x80' * (width * height * 3)
     with open(path, 'wb') as out:
         out.write(subprocess.run(['cjpeg'], input=ppm, capture_output=True, check=True).stdout)
 
-
 def share_shown(shot, x, y, z, picture, tolerance):
-    """The share of sampled pixels of picture (width, height, rgb) that the
-    screen shows scaled by z from (x, y), within tolerance per channel."""
+    """The share of sampled pixels of picture (w, h, rgb) shown scaled by z from (x, y)."""
     width, height, rgb = picture
     samples = range(0, width * height, 331)
     return sum(max(abs((shot(int(x + (p % width + .5) * z), int(y + (p // width + .5) * z))
