@@ -140,7 +140,7 @@ class XGame(Game):  # the game paused in its first pass, its window on a private
             return (share_shown(at, x, y, z, self.field, 2) > .95
                     and all(at(int(x + (c + .5) * z), int(y + (r + .5) * z)) == 0xFFFFFF
                             for c, r in [(320, 239), (315, 244), (325, 244)])  # the ship
-                    and (not menu or at(x + 102, y + 102) == 0xF0F0F0)  # the menu's background
+                    and (at(int(x) + 102, y + 102) == 0xF0F0F0) == menu  # menu background
                     and (not full or at(60, 500) == at(1540, 500) == 0))
         until(right, lambda: f'the field at zoom {z}, menu {menu}, fullscreen {full}')
 
