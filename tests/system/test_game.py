@@ -65,9 +65,6 @@ class Game(unittest.TestCase):
         self.assertEqual(game.wait_exit(), status, game.out + game.err)
         self.assertEqual(tcgetattr(game.master), fresh_settings())
 
-    def folder(self):
-        return self.enterContext(tempfile.TemporaryDirectory())
-
 class Terminal(Game):
     def test_two_quit_games(self):
         game = self.game()
@@ -78,7 +75,7 @@ class Terminal(Game):
         self.assertEqual((game.out, game.err), (crlf(BANNER + two_games('Ann')), ''))
 
     def test_unusable_picture_stops_before_anything_is_shown(self):
-        game = self.game(self.folder())
+        game = self.game(self.enterContext(tempfile.TemporaryDirectory()))
         self.ended(game, 1)
         self.assertEqual((game.out, game.err), ('', 'quorvadellix: space_image.jpg: cannot open '
                                                     'the picture: No such file or directory\n'))
@@ -98,14 +95,16 @@ class Terminal(Game):
 
 class EndOfInput(Game):
     def test_ends_the_run_with_status_zero(self):
-        for keys, shown in [('', '\n' + HELP + end('')), ('A\bn\rky', two_games('A\bn')),
-                            (None, 'Ann\n' + HELP + '\a\a\a\aGood Job, Ann !\n')]:  # in play
-            with self.subTest(keys=keys):
-                game = self.playing(tty=False) if keys is None else self.game(tty=False, keys=keys)
+        cases = [('Ann\rh', 'Ann\n' + HELP + '\a\a\a\aGood Job, Ann !\n'),  # in play: first
+                 ('', '\n' + HELP + end('')), ('A\bn\rky', two_games('A\bn'))]
+        for game, (keys, shown) in zip([self.game(tty=False, keys=k) for k, _ in cases], cases):
+            with self.subTest(keys=keys):  # all run at once
+                if keys == 'Ann\rh':
+                    game.wait_read()
                 game.close_input()
                 self.assertEqual(game.wait_exit(), 0)
-                self.assertEqual(game.out if keys is not None
-                                 else game.out[:game.out.find('Game Over!')], BANNER + shown)
+                out = game.out[:game.out.find('Game Over!')] if keys == 'Ann\rh' else game.out
+                self.assertEqual(out, BANNER + shown)
                 self.assertTrue(game.out.endswith(QUESTION), game.out)
 
 class Signals(Game):
@@ -180,7 +179,7 @@ class Fullscreen(XGame):
 
 class Package(Game):
     def test_plays_from_any_folder_and_passes_debian_checks(self):
-        work, empty, own = self.folder(), self.folder(), self.folder()
+        work, empty, own = (self.enterContext(tempfile.TemporaryDirectory()) for _ in range(3))
         subprocess.run(['cpack', '-G', 'DEB', '-B', work], cwd=BUILD, check=True,
                        stdout=subprocess.DEVNULL)
         deb = glob.glob(work + '/quorvadellix_*_amd64.deb')[0]
@@ -201,7 +200,7 @@ class Package(Game):
 
 class Wine(Game):  # the cross-built game under Wine, on the display that DISPLAY names
     def test_console(self):
-        folder = self.folder()
+        folder = self.enterContext(tempfile.TemporaryDirectory())
         for name in ('space_image.jpg', 'space_image_welcome.jpg'):
             jpeg(f'{folder}/{name}', 64, 48)
         game, closed = (self.game(folder, False, argv=WINE, keys=k)
