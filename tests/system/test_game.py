@@ -97,11 +97,12 @@ class EndOfInput(Game):
     def test_ends_the_run_with_status_zero(self):
         cases = [('Ann\rh', 'Ann\n' + HELP + '\a\a\a\aGood Job, Ann !\n'),  # in play: first
                  ('', '\n' + HELP + end('')), ('A\bn\rky', two_games('A\bn'))]
-        for game, (keys, shown) in zip([self.game(tty=False, keys=k) for k, _ in cases], cases):
-            with self.subTest(keys=keys):  # all run at once
-                if keys == 'Ann\rh':
-                    game.wait_read()
-                game.close_input()
+        games = [self.game(tty=False, keys=k) for k, _ in cases]  # all at once
+        games[0].wait_read()  # the first is in play: it has read all its keys
+        for game in games:
+            game.close_input()
+        for game, (keys, shown) in zip(games, cases):
+            with self.subTest(keys=keys):
                 self.assertEqual(game.wait_exit(), 0)
                 out = game.out[:game.out.find('Game Over!')] if keys == 'Ann\rh' else game.out
                 self.assertEqual(out, BANNER + shown)
