@@ -88,9 +88,9 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
              TerminalRestore();
              TerminalRestore(); // a second restore changes nothing
              WriteMode();
-             std::exit(0); // the normal way out, through atexit
          },
          "z\r", 0, "", "[122][13]LGL"},
+        {[]() { std::exit(TerminalGetKey() - 'q'); }, "q", 0, "", ""}, // restored at exit
         {[]() { QV_ASSERT(TerminalGetKey() == 'y'); }, "n", SIGABRT,
          "Assertion failed: TerminalGetKey() == 'y', file ", ""},
         {&ThrowThroughNoexcept, "x", SIGABRT, "engine on fire", ""},
