@@ -100,8 +100,8 @@ ChildRun RunChild(std::string_view keys, const std::function<void()>& body, Chil
         run.gameMode = IsGameMode(Settings(in[1]));
         run.report.erase(0, run.report.find("ready\n") + 6);
     }
-    for (ssize_t n = 0; !keys.empty() && n >= 0; keys.remove_prefix(static_cast<size_t>(n))) {
-        n = write(in[1], keys.data(), keys.size());
+    for (ssize_t n = 0; !keys.empty() && (n = write(in[1], keys.data(), keys.size())) > 0;) {
+        keys.remove_prefix(static_cast<size_t>(n));
     }
     if (input == ChildInput::Pipe) {
         in[1] = close(in[1]) - 1;
