@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -34,7 +35,7 @@ void ThrowThroughNoexcept() noexcept
 
 TEST(Terminal, PipedInputComesAfterWindowKeysAndEndsAsLineFeeds)
 {
-    const ConsoleRun run = RunConsole("xy\r", []() {
+    const ChildRun run = RunChild("xy\r", []() {
         std::string seen = TerminalModeActive() ? "on " : "off ";
         TerminalQueueKey('w');
         TerminalQueueKey('a');
@@ -59,7 +60,7 @@ TEST(Terminal, PipedInputComesAfterWindowKeysAndEndsAsLineFeeds)
         TerminalClear();
         TerminalWrite("bc\n", 3);
     });
-    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(run.exitCode, 0);
     // Pipe bytes are not translated (13 stays 13).
     EXPECT_EQ(run.report, "off hit [119][97][120][121][13] open none[10][10] ended\n64 0123\n");
     EXPECT_EQ(run.output, "via stdio A\033[H\033[2J\033[3Jbc\n");
@@ -87,9 +88,9 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
              TerminalRestore();
              TerminalRestore(); // a second restore changes nothing
              WriteMode();
-             std::exit(0); // the normal way out, through atexit
          },
          "z\r", 0, "", "[122][13]LGL"},
+        {[]() { std::exit(TerminalGetKey() - 'q'); }, "q", 0, "", ""}, // restored at exit
         {[]() { QV_ASSERT(TerminalGetKey() == 'y'); }, "n", SIGABRT,
          "Assertion failed: TerminalGetKey() == 'y', file ", ""},
         {&ThrowThroughNoexcept, "x", SIGABRT, "engine on fire", ""},
@@ -97,10 +98,10 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        const ConsoleRun run = RunConsole(c.typed, c.body, ChildInput::Pty);
+        const ChildRun run = RunChild(c.typed, c.body, ChildInput::Pty);
         EXPECT_TRUE(run.gameMode && run.restored);
         EXPECT_EQ(run.signal, c.signal);
-        EXPECT_EQ(run.finished, c.signal == 0);
+        EXPECT_EQ(run.exitCode, c.signal == 0 ? 0 : -1);
         EXPECT_NE(run.report.find(c.error), std::string::npos) << run.report;
         EXPECT_EQ(run.output, c.output);
     }
