@@ -7,4 +7,6 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 count() { git ls-files -z "$@" | xargs -0 cat | wc -l; }
 tests=$(count -- 'tests/')
 code=$(count -- '*.cpp' '*.h' '*CMakeLists.txt' ':!tests/' ':!build*/' ':!dist/')
-echo "tests: $tests lines, code: $code lines, ratio: $((100 * tests / code))%"
+# In tenths of a percent, rounded: 35.99% must not read as 35%.
+tenths=$(((2000 * tests / code + 1) / 2))
+printf 'tests: %d lines, code: %d lines, ratio: %d.%d%%\n' "$tests" "$code" $((tenths / 10)) $((tenths % 10))
