@@ -57,11 +57,17 @@ class Child:
     def close_input(self):
         self.master = os.close(self.master) or -1
 
-    def wait_read(self):
-        """Until the keys written were seen waiting (a terminal passes them on later), then read."""
-        seen = []
-        unread = lambda: struct.unpack('i', fcntl.ioctl(self.slave, termios.FIONREAD, b'1234'))[0]
-        self.wait(lambda: seen.append(unread()) or (max(seen) > 0 and seen[-1] == 0), 'reading')
+    def unread(self):
+        return struct.unpack('i', fcntl.ioctl(self.slave, termios.FIONREAD, b'1234'))[0]
+
+    def wait_read(self, *others):
+        """Until the keys written to it and to others were seen waiting (a terminal passes them
+        on later), then read."""
+        children = (self, *others)
+        seen = [[] for _ in children]
+        until(lambda: [s.append(c.unread()) for c, s in zip(children, seen)]
+              and all(max(s) > 0 and s[-1] == 0 for s in seen),
+              lambda: f'reading: {self.out!r} {self.err!r}', lambda: [c.pump() for c in children])
 
     def wait_exit(self):
         """Until it is reaped and all it wrote is read; its status, or minus its signal."""

@@ -110,12 +110,14 @@ class EndOfInput(Game):
 
 class Signals(Game):
     def test_end_the_game_by_that_signal_and_restore_the_terminal(self):
-        for sig, keys, shown in [(signal.SIGINT, None, ''), (signal.SIGTERM, None, ''),
-                                 (signal.SIGHUP, '', 'name: '), (signal.SIGTERM, 'Ann\r', 'HELP'),
-                                 (signal.SIGINT, 'Ann\rk', '(Y/N)')]:
+        cases = [(signal.SIGHUP, '', 'name: '), (signal.SIGTERM, 'Ann\r', 'HELP'),  # start delay
+                 (signal.SIGINT, 'Ann\rh', 'HELP'), (signal.SIGTERM, 'Ann\rh', 'HELP'),  # in play
+                 (signal.SIGINT, 'Ann\rk', '(Y/N)')]
+        games = [self.game(keys=keys) for _, keys, _ in cases]  # all at once, in this order
+        for i, (game, (sig, keys, shown)) in enumerate(zip(games, cases)):
             with self.subTest(sig=sig, keys=keys):
-                game = self.playing() if keys is None else self.game(keys=keys)
                 game.expect(shown)
+                i == 2 and game.wait_read(games[3])  # both in play once 'h' is read
                 game.write('\003') if sig == signal.SIGINT else game.proc.send_signal(sig)
                 self.ended(game, -sig)
 
