@@ -148,8 +148,9 @@ def decode(path):
                                      check=True).stdout.split(b'\n', 3)  # P6, size, 255, pixels
     return (*map(int, size.split()), rgb)
 
-def jpeg(path, width, height):
-    ppm = b'P6 %d %d 255\n' % (width, height) + b'\x80' * (width * height * 3)
+def jpeg(path, width, height, rgb=None):
+    """Writes a width x height JPEG of the RGB bytes given, or of grey."""
+    ppm = b'P6 %d %d 255\n' % (width, height) + (rgb or b'\x80' * (width * height * 3))
     with open(path, 'wb') as out:
         out.write(subprocess.run(['cjpeg'], input=ppm, capture_output=True, check=True).stdout)
 

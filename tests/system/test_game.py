@@ -53,9 +53,9 @@ class Game(unittest.TestCase):
         child.write(keys)
         return child
 
-    def playing(self, keys='h', tty=True, argv=None, env=None):
+    def playing(self, keys='h', tty=True, argv=None, env=None, cwd=BUILD):
         """A game in play: it has read the keys typed during its start delay."""
-        game = self.game(tty=tty, argv=argv, env=env, keys='Ann\r' + keys)
+        game = self.game(cwd, tty, env, argv, 'Ann\r' + keys)
         game.expect('HELP MENU')
         game.wait_read()
         return game
@@ -125,23 +125,32 @@ class XGame(Game):  # the game paused in its first pass, its window on a private
     def setUp(self):
         self.x = X(self.SCREEN, wm=self.SCREEN[1] == 1000)
         self.addCleanup(self.x.stop)
-        self.field = decode(BUILD + '/space_image.jpg')
+        folder, (w, h) = BUILD, self.PICTURE
+        if self.PICTURE != (640, 480):  # the window takes the pictures' size and shape
+            folder = self.enterContext(tempfile.TemporaryDirectory())
+            for name in ('space_image.jpg', 'space_image_welcome.jpg'):
+                pw, _, rgb = decode(f'{BUILD}/{name}')
+                jpeg(f'{folder}/{name}', w, h, b''.join(
+                    rgb[row * pw * 3:(row * pw + w) * 3] for row in range(h)))
+        self.field = decode(folder + '/space_image.jpg')
         # SDL's system libraries under X keep blocks to the end: leaks are checked elsewhere.
-        self.game = self.playing('p', env=dict(self.x.env, SDL_VIDEODRIVER='x11',
-                                               ASAN_OPTIONS='halt_on_error=1:detect_leaks=0'))
+        self.game = self.playing('p', cwd=folder, env=dict(
+            self.x.env, SDL_VIDEODRIVER='x11', ASAN_OPTIONS='halt_on_error=1:detect_leaks=0'))
         self.shows(1)
 
     def shows(self, z, menu=False, full=False):
         """Until the window, centred, z times the picture or fullscreen, shows the field."""
-        (sw, sh), (w, h) = self.SCREEN, self.SCREEN if full else (640 * z, 480 * z)
+        (sw, sh), (pw, ph) = self.SCREEN, self.PICTURE
+        w, h = self.SCREEN if full else (pw * z, ph * z)
         self.win, x, y = self.x.window('Quorvadellix', ((sw - w) // 2, (sh - h) // 2, w, h))
-        z, x = (h / 480, x + (w - h * 4 / 3) / 2) if full else (z, x)  # between black bars
+        z, x = (h / ph, x + (w - h * pw / ph) / 2) if full else (z, x)  # between black bars
 
         def right():
             at = self.x.screen()
             return (share_shown(at, x, y, z, self.field, 2) > .95
                     and all(at(int(x + (c + .5) * z), int(y + (r + .5) * z)) == 0xFFFFFF
-                            for c, r in [(320, 239), (315, 244), (325, 244)])  # the ship
+                            for c, r in [(pw // 2, ph // 2 - 1), (pw // 2 - 5, ph // 2 + 4),
+                                         (pw // 2 + 5, ph // 2 + 4)])  # the ship's tip and rear
                     and (at(int(x) + 102, y + 102) == 0xF0F0F0) == menu  # menu background
                     and (not full or at(60, 500) == at(1540, 500) == 0))
         until(right, lambda: f'the field at zoom {z}, menu {menu}, fullscreen {full}')
@@ -154,7 +163,7 @@ class XGame(Game):  # the game paused in its first pass, its window on a private
             view and self.shows(*view)
 
 class Window(XGame):
-    SCREEN = (1600, 1200)
+    SCREEN, PICTURE = (1600, 1200), (640, 480)
 
     def test_right_click_menu_and_keys_zoom_and_escape_ends_the_game(self):
         # The menu opens at the pointer, 140 wide; border 1, padding 3, then entries 24 high.
@@ -173,7 +182,7 @@ class Window(XGame):
         self.ended(self.game)
 
 class Fullscreen(XGame):
-    SCREEN = (1600, 1000)
+    SCREEN, PICTURE = (1600, 1000), (400, 360)  # not the usual shape
 
     def test_keeps_the_shape_and_gives_the_window_back(self):
         self.steps(('F11', 1, False, True), ('F11', 1), ('alt+Return', 1, False, True),
