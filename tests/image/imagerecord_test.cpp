@@ -2,12 +2,7 @@
 #include "image/cimagememfile.h"
 #include "image/cimagerecord.h"
 #include "support/jpegfixtures.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-#include <vector>
+#include "support/pixels.h"
 
 namespace {
 const char* const UNKNOWN_FORMAT = "Decode: Unknown or wrong format";

@@ -1,12 +1,9 @@
 #include "support/pixels.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstring>
 #include <new>
 #include <random>
-#include <string>
 
 namespace {
 bool g_failNothrowArrayNew = false;
@@ -14,7 +11,7 @@ PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = f
 {
     CBuffer2D buffer(width, height, wrap);
     buffer.RenderLine(p, q, 0x102030);
-    return Painted(buffer);
+    return PixelsNot(buffer);
 }
 // Picture colours whose channels all differ from pixel to pixel.
 PixelType Colour(int x, int y)
@@ -48,13 +45,13 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
 {
     const CBuffer2D fresh;
     EXPECT_EQ(fresh.Width() * 1000 + fresh.Height() + fresh.IsWrapAround(), 256256);
-    EXPECT_TRUE(Painted(fresh).empty());
+    EXPECT_TRUE(PixelsNot(fresh).empty());
     CBuffer2D buffer(5, 3, false);
     for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {0, -1}, {INT_MIN, 1}})
         buffer.SetPixel(col, row, 1);
     buffer.SetPixelAt(-1, 2);
     buffer.SetPixelAt(15, 2);
-    EXPECT_EQ(Painted(buffer), (PixelSet{{2, 0}}));
+    EXPECT_EQ(PixelsNot(buffer), (PixelSet{{2, 0}}));
     buffer.SetPixelAt(14, 3); // the last of the storage: bottom right
     buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
     EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
@@ -64,7 +61,7 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
     for (const auto& c : cases) {
         CBuffer2D wrap(7, 5, true);
         wrap.SetPixel(c[0], c[1], 4);
-        EXPECT_EQ(Painted(wrap), (PixelSet{{c[2], c[3]}})) << c[0] << "," << c[1];
+        EXPECT_EQ(PixelsNot(wrap), (PixelSet{{c[2], c[3]}})) << c[0] << "," << c[1];
     }
 }
 TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)

@@ -9,16 +9,11 @@ class FakeClock
 public:
     explicit FakeClock(long startMs = 100000)
     {
-        s_now = startMs;
-        s_perRead = 0;
+        s_now = startMs, s_perRead = 0;
         SetProcessClockSource([] { return (s_now += s_perRead) - s_perRead; });
         CTimer::Resume();
     }
-    ~FakeClock()
-    {
-        CTimer::Resume();
-        SetProcessClockSource(nullptr);
-    }
+    ~FakeClock() { CTimer::Resume(), SetProcessClockSource(nullptr); }
     FakeClock(const FakeClock&) = delete;
     FakeClock& operator=(const FakeClock&) = delete;
     void Advance(long ms) { s_now += ms; }

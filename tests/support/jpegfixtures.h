@@ -4,13 +4,8 @@
 #include <vector>
 
 using ByteVector = std::vector<unsigned char>;
-/// Colour: three components stored as YCbCr; grey: one; CMYK: four, inverted as Adobe writes.
-enum class JpegKind
-{
-    COLOUR,
-    GREY,
-    CMYK_ADOBE
-};
+/// Colour: stored as YCbCr; grey: one component; CMYK: four, inverted as Adobe writes them.
+enum class JpegKind { COLOUR, GREY, CMYK_ADOBE };
 struct JpegFixtureOptions
 {
     int width = 640, height = 480;

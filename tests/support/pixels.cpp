@@ -1,7 +1,6 @@
 #include "support/pixels.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 Picture Unlike(const CBuffer2D& buffer, const ColourAt& expected)

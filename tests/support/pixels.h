@@ -1,17 +1,22 @@
 #ifndef QV_TESTS_SUPPORT_PIXELS_H
 #define QV_TESTS_SUPPORT_PIXELS_H
+// Pictures as sets of pixels, the reference drawing they are checked against, and what most
+// tests need besides.
 #include "geometry/cpoint2d.h"
 #include "image/cimagerecord.h"
 #include "render/cbuffer2d.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 /// Pixels as (column, row) pairs, alone or with their colours.
 using PixelSet = std::set<std::pair<int, int>>;
@@ -23,11 +28,7 @@ inline Picture ColoursNot(const CBuffer2D& buffer, PixelType background)
 {
     return Unlike(buffer, [background](int, int) { return background; });
 }
-PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background);
-inline PixelSet Painted(const CBuffer2D& buffer)
-{
-    return PixelsNot(buffer, NO_COLOUR);
-}
+PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background = NO_COLOUR);
 /// A 24-bit picture whose pixel (x, y), y from the bottom, is colour(x, y).
 void MakePicture(CImageRecord& image, int width, int height, const ColourAt& colour);
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour);
@@ -42,7 +43,6 @@ void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q);
 void AddCircle(PixelSet& pixels, CPoint2D centre, double radius);
 Picture ShipPicture(CPoint2D centre, double heading);
 PixelSet AsteroidPixels(CPoint2D centre);
-/// Expects the point within tolerance of (x, y).
 inline void ExpectNear(CPoint2D p, double x, double y, double tolerance = 1e-6)
 {
     EXPECT_NEAR(p.Xd(), x, tolerance);
