@@ -106,21 +106,22 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
     EXPECT_FALSE(missing.IsValid() || missing.GetWidth() != 0);
     EXPECT_STREQ(missing.GetLastError(), "");
 }
+// Unit, densities, then dots per inch and pixels per metre (dots per inch / 0.0254, rounded):
+// dots per cm give whole dots per inch; an aspect ratio alone leaves the default.
 TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
 {
-    // Unit, densities, dots per inch, pixels per metre (dots per inch / 0.0254, rounded).
     const int cases[][7] = {{1, 72, 72, 72, 72, 2835, 2835},
                             {1, 300, 150, 300, 150, 11811, 5906},
-                            {2, 28, 40, 71, 101, 2795, 3976}, // dots per cm: whole dots per inch
-                            {0, 1, 1, 72, 72, 2835, 2835}};   // aspect ratio only: the default
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c[1]);
-        const ByteVector data = MakeJpeg({8, 8, JpegKind::COLOUR, false, 0, c[0], c[1], c[2]});
+                            {2, 28, 40, 71, 101, 2795, 3976},
+                            {0, 1, 1, 72, 72, 2835, 2835}};
+    for (const auto& [unit, x, y, dpiX, dpiY, ppmX, ppmY] : cases) {
+        const ByteVector data = MakeJpeg({8, 8, JpegKind::COLOUR, false, 0, unit, x, y});
         const CImageRecord image(Written(data).c_str(), IMAGE_FORMAT_UNKNOWN);
         EXPECT_EQ((std::vector<long long>{image.GetXDPI(), image.GetYDPI(),
                                           image.GetHead().biXPelsPerMeter,
                                           image.GetHead().biYPelsPerMeter}),
-                  std::vector<long long>(c + 3, c + 7));
+                  (std::vector<long long>{dpiX, dpiY, ppmX, ppmY}))
+            << x;
     }
 }
 TEST(ImageRecord, CreateTransferPalettesAndFiles)

@@ -14,8 +14,8 @@ TEST(ZoomMenu, EntriesAndHitTesting)
                   texts[entry] + std::to_string(1 << entry));
     CZoomMenu menu;
     menu.Open(100, 50, 640, 480); // border 1 and padding 3 around entries of 24 lines
-    const int cases[][3] = {{101, 53, -1}, {101, 54, 0},   {238, 77, 0}, {239, 77, -1},
-                            {150, 125, 2}, {150, 126, -1}, {99, 60, -1}, {150, 78, 1}};
+    const int cases[][3] = {{101, 53, -1}, {101, 54, 0},   {238, 77, 0},  {239, 77, -1},
+                            {150, 125, 2}, {150, 126, -1}, {100, 60, -1}, {150, 78, 1}};
     for (const auto& [x, y, entry] : cases)
         EXPECT_EQ(menu.EntryAt(x, y), entry) << x << ", " << y;
 }

@@ -5,7 +5,12 @@
 
 using ByteVector = std::vector<unsigned char>;
 /// Colour: stored as YCbCr; grey: one component; CMYK: four, inverted as Adobe writes them.
-enum class JpegKind { COLOUR, GREY, CMYK_ADOBE };
+enum class JpegKind
+{
+    COLOUR,
+    GREY,
+    CMYK_ADOBE
+};
 struct JpegFixtureOptions
 {
     int width = 640, height = 480;
