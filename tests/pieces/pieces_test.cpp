@@ -98,15 +98,17 @@ TEST_F(Pieces, ShipFliesAt150AlongHeadingAndTurnsBendOnlyOnNextThrust)
     m_clock.Advance(1000);
     const double step = 150.0 / std::sqrt(2.0);
     ExpectNear(ship.Position(), 320.0 - step, 540.0 + step);
+    for (int code : {CMD_PAUSE, CMD_QUIT, CMD_HELP, CMD_NONE, 42}) {
+        ship.Command(code); // steers nothing
+        m_clock.Advance(200);
+    }
+    ExpectNear(ship.Position(), 320.0 - 2 * step, 540.0 + 2 * step);
+    EXPECT_NEAR(ship.Heading(), HALF_PI + QUARTER_PI, 1e-12);
     ship.Command(CMD_BRAKE);
     const CPoint2D stopped = ship.Position();
-    for (int code : {CMD_BRAKE, CMD_PAUSE, CMD_QUIT, CMD_HELP, CMD_NONE, 42}) {
-        ship.Command(code); // steers nothing
-        m_clock.Advance(500);
-        EXPECT_FALSE(ship.IsMoving()) << code;
-        ExpectNear(ship.Position(), stopped.Xd(), stopped.Yd(), 0.0);
-        EXPECT_NEAR(ship.Heading(), HALF_PI + QUARTER_PI, 1e-12);
-    }
+    m_clock.Advance(500);
+    EXPECT_FALSE(ship.IsMoving());
+    ExpectNear(ship.Position(), stopped.Xd(), stopped.Yd(), 0.0);
 }
 // Within 30 of a lobe's centre, strictly, the ship's radius counted; lobes move when drawn.
 TEST_F(Pieces, AsteroidIsFourGreyLobesHitWithinThirtyAndLagsUntilDrawn)
