@@ -33,8 +33,7 @@ protected:
         MakePicture(m_background, WIDTH, HEIGHT, BackgroundColour);
         m_screen.SetBackground(m_background);
     }
-    // Makes the field's and the launch vector's generators before the snapshot: making a
-    // generator reseeds the shared sequence.
+    // Making a generator reseeds the shared sequence: all are made before the snapshot.
     static RandomGeneratorState WarmedUp(CScreen& screen)
     {
         const CAsteroidField warmUp(screen);
@@ -187,8 +186,7 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
         ExpectNear(first.Position(), toX, toY, 0.0);
     }
 }
-// Asteroids are drawn over the ship, launched slots only; a hit ends the game, but the rest of
-// the pass (containing, steering, drawing without the ship) still runs.
+// Launched asteroids are drawn over the ship; after a hit the rest of the pass still runs.
 TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndAHitEndsTheGame)
 {
     m_field.AddAsteroid();

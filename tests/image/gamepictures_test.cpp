@@ -6,8 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-// The build's pictures: 640 x 480, a sky dark enough for the white ship and grey asteroids
-// (0xAA), the welcome one with bright text over it.
+// The build's pictures: 640 x 480, a dark sky, the welcome one with bright text over it.
 TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
 {
     double dark[2] = {0, 0};
@@ -24,8 +23,7 @@ TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
     EXPECT_GT(dark[0], 0.97);
     EXPECT_LT(dark[1], dark[0] - 0.02);
 }
-// Each reason a picture cannot be used, in either file and either dimension, gives one message
-// naming the file; the pictures it can use give none.
+// Each reason a picture cannot be used gives one message naming the file.
 TEST(GamePictures, UnusablePicturesAreRefusedWithTheFileAndTheReason)
 {
     const auto jpeg = [](int width, int height, JpegKind kind = JpegKind::COLOUR) {
@@ -40,11 +38,8 @@ TEST(GamePictures, UnusablePicturesAreRefusedWithTheFileAndTheReason)
         "not a picture that can be read (Decode: Unknown or wrong format)";
     const std::string same = "; both pictures must have the same size";
     const std::string most = "; pictures may be at most 1024 x 768";
-    const struct
-    {
-        std::optional<ByteVector> field, welcome;
-        std::string problem; // after "<file>: "; empty when the game can run
-    } cases[] = {
+    // Field, welcome picture, the problem (empty when the game can run).
+    const std::tuple<std::optional<ByteVector>, std::optional<ByteVector>, std::string> cases[] = {
         {std::nullopt, good, "F: cannot open the picture: No such file or directory"},
         {good, std::nullopt, "W: cannot open the picture: No such file or directory"},
         {ByteVector{}, good, "F: not a picture that can be read (the file is empty)"},
@@ -61,16 +56,16 @@ TEST(GamePictures, UnusablePicturesAreRefusedWithTheFileAndTheReason)
         {jpeg(64, 48, JpegKind::GREY), jpeg(64, 48, JpegKind::CMYK_ADOBE), ""},
         {jpeg(1024, 768), jpeg(1024, 768), ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.problem);
+    for (const auto& [fieldBytes, welcomeBytes, expected] : cases) {
+        SCOPED_TRACE(expected);
         const FixtureDirectory folder;
-        ASSERT_TRUE(!c.field || WriteBytes(folder.File("F"), *c.field));
-        ASSERT_TRUE(!c.welcome || WriteBytes(folder.File("W"), *c.welcome));
+        ASSERT_TRUE(!fieldBytes || WriteBytes(folder.File("F"), *fieldBytes));
+        ASSERT_TRUE(!welcomeBytes || WriteBytes(folder.File("W"), *welcomeBytes));
         std::filesystem::current_path(folder.Path()); // the file names as the game gives them
         const CImageRecord field("F", IMAGE_FORMAT_UNKNOWN), welcome("W", IMAGE_FORMAT_UNKNOWN);
         const std::string problem = GamePicturesProblem("F", field, "W", welcome);
         std::filesystem::current_path(QV_BINARY_DIR);
-        EXPECT_EQ(problem.substr(0, c.problem.size()), c.problem);
-        EXPECT_EQ(problem.empty(), c.problem.empty());
+        EXPECT_EQ(problem.substr(0, expected.size()), expected);
+        EXPECT_EQ(problem.empty(), expected.empty());
     }
 }

@@ -92,8 +92,7 @@ TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
     const CBuffer2D buffer(image, true);
     ASSERT_EQ(buffer.Width() * 1000 + buffer.Height() + buffer.IsWrapAround(), 640481);
     EXPECT_TRUE(Unlike(buffer, Colour).empty());
-    // Placed by rounded corner, clipped, never wrapped; (-25, 17) wraps to column 16, row 7;
-    // a palette picture reads through its palette.
+    // Placed by rounded corner, clipped or wrapped ((-25, 17) to column 16, row 7).
     MakePicture(small, 8, 6, Colour);
     ASSERT_NE(palette.Create(8, 6, 8, IMAGE_FORMAT_BMP), nullptr);
     for (int i = 0; i < 256; ++i)

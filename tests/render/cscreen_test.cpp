@@ -1,4 +1,3 @@
-// The screen on SDL's dummy video driver.
 #include "render/cscreen.h"
 #include "render/framewindow_detail.h"
 #include "support/pixels.h"
@@ -13,8 +12,7 @@ ColourAt Colour(int seed)
     };
 }
 } // namespace
-// Points are 3 x 3 blocks from the pixel below left, clipped or wrapped; a vector is its line
-// from the start and a circle of radius 2 around the start.
+// Points are 3 x 3 blocks from the pixel below left; a vector is a line and a circle of 2.
 TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
 {
     {

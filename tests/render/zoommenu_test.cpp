@@ -1,10 +1,5 @@
-// The graphics window's zoom menu: its entries, where a click chooses one and its picture.
 #include "render/framewindow_menu.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <vector>
+#include "support/pixels.h"
 
 TEST(ZoomMenu, EntriesAndHitTesting)
 {

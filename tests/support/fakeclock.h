@@ -2,8 +2,7 @@
 #define QV_TESTS_SUPPORT_FAKECLOCK_H
 #include "util/ctimer.h"
 
-/// Drives the process clock by hand while it lives (the game clock left running at both ends),
-/// so that timed code is tested exactly, without sleeps.
+/// Drives the process clock by hand while it lives, the game clock running at both ends.
 class FakeClock
 {
 public:

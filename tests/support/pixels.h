@@ -1,7 +1,5 @@
 #ifndef QV_TESTS_SUPPORT_PIXELS_H
 #define QV_TESTS_SUPPORT_PIXELS_H
-// Pictures as sets of pixels, the reference drawing they are checked against, and what most
-// tests need besides.
 #include "geometry/cpoint2d.h"
 #include "image/cimagerecord.h"
 #include "render/cbuffer2d.h"
@@ -36,9 +34,8 @@ void Paint(Picture& picture, const PixelSet& pixels, PixelType colour);
 PixelSet Art(std::initializer_list<const char*> rows, int bottom = 0);
 /// Keeps the pixels inside width x height, or wraps them into it.
 PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap);
-/// Reference drawing, apart from the product: the rounded exact line (a tie stays on the
-/// start's side); a circle's 25 chords from their angles; the ship (radius 15) as a white dart,
-/// each line there and back, under its NO_COLOUR guard circle; an asteroid's four lobes.
+/// Reference drawing: the rounded exact line (a tie stays on the start's side), a circle's 25
+/// chords, the ship (radius 15) under its NO_COLOUR guard circle, an asteroid's four lobes.
 void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q);
 void AddCircle(PixelSet& pixels, CPoint2D centre, double radius);
 Picture ShipPicture(CPoint2D centre, double heading);

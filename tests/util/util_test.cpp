@@ -13,8 +13,7 @@
 #include <sstream>
 
 namespace {
-// The minimal standard generator with its shuffle table, in 64-bit arithmetic, written apart
-// from the code under test.
+// The minimal standard generator with its shuffle table, in 64-bit arithmetic.
 struct Model
 {
     std::int64_t state, table[32] = {}, last = 0;
@@ -197,7 +196,6 @@ TEST(HandyFunctions, PromptsAskUntilTheAnswerFitsAndCommandsPauseOrQuit)
         EXPECT_TRUE(CheckCommands() && CTimer::IsPaused() == paused);
     EXPECT_FALSE(CheckCommands());
 }
-// Rows outside a glyph's cell are empty, for every character.
 TEST(BitmapFont, RowsOutsideTheCellAreEmpty)
 {
     for (int c = 0; c < 256; ++c)

@@ -1,5 +1,5 @@
-// The Windows console layer on a console of the test's own: key events written into its input
-// arrive as the game's keys, and every way out restores the line mode.
+// Key events written into a console's input arrive as the game's keys; every way out restores
+// the line mode.
 #include "platform/terminal.h"
 #include "util/assertion.h"
 
@@ -18,9 +18,8 @@ DWORD Mode()
     GetConsoleMode(g_input, &mode);
     return mode;
 }
-// A console in line mode as standard input, before the layer's first use. A death test's child
-// shares its parent's console; under Wine without a terminal the console has no input and is
-// replaced.
+// A console in line mode as standard input. Under Wine without a terminal the console has no
+// input and is replaced.
 class WindowsConsole : public ::testing::Test
 {
 protected:
@@ -44,8 +43,7 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
     TerminalInit();
     EXPECT_TRUE(TerminalModeActive());
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
-    // {down, repeats, virtual key, character}: releases and keys without a character type
-    // nothing, a held key repeats, Enter is a carriage return.
+    // {down, repeats, virtual key, character}: releases and keys without a character type nothing.
     const int events[][4] = {{1, 1, 0, 'a'},          {0, 1, 0, 'a'}, {1, 1, VK_LEFT, 0},
                              {1, 1, VK_RETURN, '\r'}, {1, 3, 0, 'w'}, {1, 1, 0, 'd'}};
     for (const auto& [down, repeats, key, character] : events) {
