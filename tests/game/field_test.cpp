@@ -7,8 +7,6 @@
 #include "util/handyfunctions.h"
 #include "util/randomint.h"
 
-#include <cstring>
-
 namespace {
 // An odd size: the ship starts at (320, 240), the halves rounded down.
 constexpr int WIDTH = 641, HEIGHT = 481, N = CAsteroidField::NUM_ASTEROIDS;

@@ -117,9 +117,6 @@ TEST(Circle, Draws25ChordsFromTheTopAroundTheExactCentre)
     AddCircle(fractional, CPoint2D(30.4, 29.6), 12.7);
     EXPECT_EQ(Rendered(CCircle2D(CPoint2D(100, 100), 15.9, 1), 200), expected);
     EXPECT_EQ(Rendered(CCircle2D(CPoint2D(30.4, 29.6), 12.7, 2), 60), fractional);
-    CCircle2D moved(4);
-    moved.MoveTo(CPoint2D(100, 50));
-    ExpectNear(moved.Centre(), 100, 50, 0);
 }
 TEST(GeometryDeathTest, EachPreconditionStopsWithItsCondition)
 {

@@ -2,7 +2,6 @@
 #include "support/jpegfixtures.h"
 #include "support/pixels.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 

@@ -1,7 +1,5 @@
 #include "support/pixels.h"
 
-#include <climits>
-#include <cstring>
 #include <new>
 #include <random>
 

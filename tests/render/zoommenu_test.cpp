@@ -1,7 +1,7 @@
 #include "render/framewindow_menu.h"
 #include "support/pixels.h"
 
-TEST(ZoomMenu, EntriesAndHitTesting)
+TEST(ZoomMenu, EntriesHitTestingAndFramedTextInTheFontAtTwiceItsSize)
 {
     const char* texts[] = {"Zoom 1 x 1", "Zoom 2 x 2", "Zoom 4 x 4"};
     for (int entry = 0; entry < 3; ++entry)
@@ -13,20 +13,14 @@ TEST(ZoomMenu, EntriesAndHitTesting)
                             {150, 125, 2}, {150, 126, -1}, {100, 60, -1}, {150, 78, 1}};
     for (const auto& [x, y, entry] : cases)
         EXPECT_EQ(menu.EntryAt(x, y), entry) << x << ", " << y;
-}
-TEST(ZoomMenu, PaintsFramedEntriesWithTheirTextInTheFontAtTwiceItsSize)
-{
     // The glyphs used, seven rows of five columns each, the top row first.
     const char* glyphs[] = {
         "Z#####....#...#...#...#...#....#####", "o...........###.#...##...##...#.###.",
         "m..........##.#.#.#.##.#.##...##...#", "x..........#...#.#.#...#...#.#.#...#",
         "1..#...##....#....#....#....#...###.", "2.###.#...#....#...#...#...#...#####",
         "4...#...##..#.#.#..#.#####...#....#."};
-    const char* texts[] = {"Zoom 1 x 1", "Zoom 2 x 2", "Zoom 4 x 4"};
     constexpr int width = 140, height = 80;
     for (int highlighted = -1; highlighted < 3; ++highlighted) {
-        CZoomMenu menu;
-        menu.Open(100, 50, 640, 480);
         if (highlighted >= 0)
             menu.Hover(menu.EntryCentreX(), menu.EntryCentreY(highlighted));
         std::vector<std::uint32_t> painted(width * height, 1), expected(width * height, 0x404040);

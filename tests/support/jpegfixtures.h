@@ -25,6 +25,14 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options);
 ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive = false,
                                  JpegKind kind = JpegKind::COLOUR);
 ByteVector RandomBytes(std::size_t count, unsigned seed);
+/// libjpeg's default decode: rows top first, components as libjpeg gives them.
+struct ReferenceDecode
+{
+    bool ok = false;
+    int width = 0, height = 0, components = 0;
+    ByteVector samples;
+};
+ReferenceDecode DecodeWithLibjpeg(const ByteVector& data);
 bool WriteBytes(const std::string& path, const ByteVector& bytes);
 /// A fresh temporary directory, removed with its files when the object goes.
 class FixtureDirectory

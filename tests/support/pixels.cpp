@@ -1,6 +1,5 @@
 #include "support/pixels.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 Picture Unlike(const CBuffer2D& buffer, const ColourAt& expected)

@@ -6,8 +6,6 @@
 #include "util/handyfunctions.h"
 #include "util/randomint.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <iostream>
 #include <sstream>
