@@ -11,10 +11,6 @@ namespace {
 // An odd size: the ship starts at (320, 240), the halves rounded down.
 constexpr int WIDTH = 641, HEIGHT = 481, N = CAsteroidField::NUM_ASTEROIDS;
 using Ranges = std::vector<std::pair<int, int>>;
-PixelType BackgroundColour(int col, int row)
-{
-    return ((col % 64) << 8) | (row % 100);
-}
 // A ship at (320, 240) comes closer than 30 to a lobe of an asteroid at (x, y).
 bool NearShip(int x, int y)
 {
@@ -28,7 +24,7 @@ class FieldTest : public ::testing::Test
 protected:
     FieldTest() : m_screen("field", WIDTH, HEIGHT, 0, false)
     {
-        MakePicture(m_background, WIDTH, HEIGHT, BackgroundColour);
+        MakePicture(m_background, WIDTH, HEIGHT, Pattern);
         m_screen.SetBackground(m_background);
     }
     // Making a generator reseeds the shared sequence: all are made before the snapshot.
@@ -38,7 +34,7 @@ protected:
         RandomVector(50.0, 100.0, 0.0, 1.0);
         return SharedRandomState();
     }
-    Picture Drawn() const { return Unlike(m_screen, BackgroundColour); }
+    Picture Drawn() const { return Unlike(m_screen, Pattern); }
     // Draws again from the generator state as it was, with ranges low..high in turn.
     std::vector<int> Redraw(const RandomGeneratorState& from, const Ranges& ranges)
     {

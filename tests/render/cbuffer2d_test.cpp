@@ -11,12 +11,6 @@ PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = f
     buffer.RenderLine(p, q, 0x102030);
     return PixelsNot(buffer);
 }
-// Picture colours whose channels all differ from pixel to pixel.
-PixelType Colour(int x, int y)
-{
-    return (((x >> 8) | ((y >> 8) << 2) | 0x40) << 16) | (((y ^ (x >> 2)) & 0xFF) << 8) |
-           ((x + 3 * y) & 0xFF);
-}
 template <typename Action> std::string FailureText(Action action)
 {
     std::string text = "no exception";
@@ -86,19 +80,19 @@ TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
 TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
 {
     CImageRecord image, small, palette;
-    MakePicture(image, 640, 480, Colour);
+    MakePicture(image, 640, 480, Pattern);
     const CBuffer2D buffer(image, true);
     ASSERT_EQ(buffer.Width() * 1000 + buffer.Height() + buffer.IsWrapAround(), 640481);
-    EXPECT_TRUE(Unlike(buffer, Colour).empty());
+    EXPECT_TRUE(Unlike(buffer, Pattern).empty());
     // Placed by rounded corner, clipped or wrapped ((-25, 17) to column 16, row 7).
-    MakePicture(small, 8, 6, Colour);
+    MakePicture(small, 8, 6, Pattern);
     ASSERT_NE(palette.Create(8, 6, 8, IMAGE_FORMAT_BMP), nullptr);
     for (int i = 0; i < 256; ++i)
         palette.GetPalette()[i] = {BYTE(i), BYTE(255 - i), BYTE(i ^ 0x5A), 0};
     for (int i = 0; i < 6 * 8; ++i)
-        palette.GetBits()[i / 8 * palette.GetEffWidth() + i % 8] = BYTE(Colour(i % 8, i / 8));
+        palette.GetBits()[i / 8 * palette.GetEffWidth() + i % 8] = BYTE(Pattern(i % 8, i / 8));
     const auto entry = [](int x, int y) {
-        const PixelType i = Colour(x, y) & 0xFF;
+        const PixelType i = Pattern(x, y) & 0xFF;
         return (i ^ 0x5A) << 16 | (255 - i) << 8 | i;
     };
     const std::tuple<CPoint2D, bool, int, int, int, int, const CImageRecord*> cases[] = {
@@ -111,7 +105,7 @@ TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
         Picture expected;
         for (int i = 0; i < width * height; ++i)
             expected[{(left + i % width) % 20, (bottom + i / width) % 10}] =
-                (picture == &palette ? entry : Colour)(i % width, i / width);
+                (picture == &palette ? entry : Pattern)(i % width, i / width);
         EXPECT_EQ(Unlike(target, [](int, int) { return NO_COLOUR; }), expected) << at.Xd();
     }
 }
@@ -136,7 +130,7 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
     EXPECT_EQ(FailureText([&] { wide = source; }), "Insufficient memory to copy screen buffer");
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall)); // left whole
     CImageRecord image;
-    MakePicture(image, 4, 4, Colour);
+    MakePicture(image, 4, 4, Pattern);
     const std::pair<std::function<void()>, const char*> failures[] = {
         {[&] { tall = wide; }, "no exception"},
         {[] { const CBuffer2D buffer; }, "Insufficient memory to create default screen buffer"},

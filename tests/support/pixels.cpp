@@ -26,6 +26,11 @@ void MakePicture(CImageRecord& image, int width, int height, const ColourAt& col
             image.GetBits()[y * image.GetEffWidth() + x] =
                 static_cast<BYTE>(colour(x / 3, y) >> (8 * (x % 3)));
 }
+PixelType Pattern(int x, int y)
+{
+    return (((x >> 8) | ((y >> 8) << 2) | 0x40) << 16) | (((y ^ (x >> 2)) & 0xFF) << 8) |
+           ((x + 3 * y) & 0xFF);
+}
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour)
 {
     for (const auto& pixel : pixels)

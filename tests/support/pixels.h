@@ -32,6 +32,8 @@ inline Picture ColoursNot(const CBuffer2D& buffer, PixelType background)
 PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background = NO_COLOUR);
 /// A 24-bit picture whose pixel (x, y), y from the bottom, is colour(x, y).
 void MakePicture(CImageRecord& image, int width, int height, const ColourAt& colour);
+/// Picture colours whose channels all differ from pixel to pixel, none white, grey or black.
+PixelType Pattern(int x, int y);
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour);
 /// Rows of text from the top, the last at row `bottom`; '#' is a pixel, column 0 first.
 PixelSet Art(std::initializer_list<const char*> rows, int bottom = 0);
