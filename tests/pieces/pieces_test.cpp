@@ -22,10 +22,6 @@ TEST(Pieces, BodyFliesFromItsLaunchPointFreezesWhilePausedAndRelaunchesWithoutAJ
     body.Launch(CVector2D(50.0, PI, HALF_PI)); // from (200, 100), back again
     clock.Advance(2000);
     ExpectNear(body.Position(), 100.0, 100.0);
-    body.StopAt(CPoint2D(4.0, 5.0));
-    clock.Advance(1000);
-    EXPECT_FALSE(body.IsMoving());
-    ExpectNear(body.Position(), 4.0, 5.0, 0.0);
 }
 // 100 px/s slowed by 50 px/s^2 stops after 2 s, 100 px on; gravity pulls down.
 TEST(Pieces, BodyGravityAndDecelerationFollowTheLaunchModel)
