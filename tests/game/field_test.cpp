@@ -7,20 +7,10 @@
 #include "util/handyfunctions.h"
 #include "util/randomint.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
-#include <vector>
-
 namespace {
 // An odd size: the ship starts at (320, 240), the halves rounded down.
 constexpr int WIDTH = 641, HEIGHT = 481, N = CAsteroidField::NUM_ASTEROIDS;
 using Ranges = std::vector<std::pair<int, int>>;
-PixelType BackgroundColour(int col, int row)
-{
-    return ((col % 64) << 8) | (row % 100);
-}
 // A ship at (320, 240) comes closer than 30 to a lobe of an asteroid at (x, y).
 bool NearShip(int x, int y)
 {
@@ -34,18 +24,17 @@ class FieldTest : public ::testing::Test
 protected:
     FieldTest() : m_screen("field", WIDTH, HEIGHT, 0, false)
     {
-        MakePicture(m_background, WIDTH, HEIGHT, BackgroundColour);
+        MakePicture(m_background, WIDTH, HEIGHT, Pattern);
         m_screen.SetBackground(m_background);
     }
-    // Makes the field's and the launch vector's generators before the snapshot: making a
-    // generator reseeds the shared sequence.
+    // Making a generator reseeds the shared sequence: all are made before the snapshot.
     static RandomGeneratorState WarmedUp(CScreen& screen)
     {
         const CAsteroidField warmUp(screen);
         RandomVector(50.0, 100.0, 0.0, 1.0);
         return SharedRandomState();
     }
-    Picture Drawn() const { return Unlike(m_screen, BackgroundColour); }
+    Picture Drawn() const { return Unlike(m_screen, Pattern); }
     // Draws again from the generator state as it was, with ranges low..high in turn.
     std::vector<int> Redraw(const RandomGeneratorState& from, const Ranges& ranges)
     {
@@ -150,15 +139,19 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
     m_field.Update(CMD_NONE);
     EXPECT_FALSE(m_field.Ship().IsMoving());
     ExpectNear(m_field.Ship().Position(), 17.0, 240.0);
-    // Start, then after each of three passes. Exactly 15 in is inside; a corner takes two.
-    const double ship[] = {14,  14,  17,  14,  17,  17,   17,  17,   630, 470,  627, 470,
-                           624, 470, 624, 467, 100, 14.5, 100, 17.5, 100, 17.5, 100, 17.5,
-                           100, 467, 100, 464, 100, 464,  100, 464,  15,  466,  15,  466,
-                           15,  466, 15,  466, 626, 15,   626, 15,   626, 15,   626, 15};
-    for (int i = 0; i < 48; i += 2)
-        if (i % 8 != 0) {
-            Place(m_field.Ship(), ship[i - 2], ship[i - 1]);
-            ExpectNear(m_field.Ship().Position(), ship[i], ship[i + 1], 0.0);
+    // Start, then after each of three passes: 15 in is inside, x before y, a corner takes two.
+    const double ship[][8] = {{14, 14, 17, 14, 17, 17, 17, 17},
+                              {630, 470, 627, 470, 624, 470, 624, 467},
+                              {14, 467, 17, 467, 17, 464, 17, 464},
+                              {627, 14, 624, 14, 624, 17, 624, 17},
+                              {100, 14.5, 100, 17.5, 100, 17.5, 100, 17.5},
+                              {100, 467, 100, 464, 100, 464, 100, 464},
+                              {15, 466, 15, 466, 15, 466, 15, 466},
+                              {626, 15, 626, 15, 626, 15, 626, 15}};
+    for (const auto& s : ship)
+        for (int i = 2; i < 8; i += 2) {
+            Place(m_field.Ship(), s[i - 2], s[i - 1]);
+            ExpectNear(m_field.Ship().Position(), s[i], s[i + 1], 0.0);
         }
     for (const auto& [x, y] : {std::pair{15, 300}, {626, 300}, {100, 15}, {100, 466}}) {
         m_field.Ship().StopAt(CPoint2D(x, y));
@@ -178,17 +171,16 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
     ExpectNear(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
     // Start and place after one pass: x before y, strictly beyond 30 only.
     const double W = WIDTH, H = HEIGHT,
-                 asteroid[] = {-30,    100,    -30,    100,    -30.5,  100,    W + 30, 100,
-                               W + 30, 100,    W + 30, 100,    W + 31, H + 31, -30,    H + 31,
-                               -30,    H + 31, -30,    -30,    100,    H + 30, 100,    H + 30,
-                               100,    -31,    100,    H + 30, 100,    -30,    100,    -30};
-    for (int i = 0; i < 32; i += 4) {
-        Place(first, asteroid[i], asteroid[i + 1]);
-        ExpectNear(first.Position(), asteroid[i + 2], asteroid[i + 3], 0.0);
+                 asteroid[][4] = {{-30, 100, -30, 100},       {-30.5, 100, W + 30, 100},
+                                  {W + 30, 100, W + 30, 100}, {W + 31, H + 31, -30, H + 31},
+                                  {-30, H + 31, -30, -30},    {100, H + 30, 100, H + 30},
+                                  {100, -31, 100, H + 30},    {100, -30, 100, -30}};
+    for (const auto& [x, y, toX, toY] : asteroid) {
+        Place(first, x, y);
+        ExpectNear(first.Position(), toX, toY, 0.0);
     }
 }
-// Asteroids are drawn over the ship, launched slots only; a hit ends the game, but the rest of
-// the pass (containing, steering, drawing without the ship) still runs.
+// Launched asteroids are drawn over the ship; after a hit the rest of the pass still runs.
 TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndAHitEndsTheGame)
 {
     m_field.AddAsteroid();

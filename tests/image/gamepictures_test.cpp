@@ -1,17 +1,11 @@
 #include "game/gamepictures.h"
-#include "image/cimagerecord.h"
 #include "support/jpegfixtures.h"
+#include "support/pixels.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <filesystem>
 #include <optional>
-#include <string>
-#include <tuple>
 
-// The build's pictures: 640 x 480, a sky dark enough for the white ship and
-// grey asteroids (0xAA), the welcome one with bright text over it.
+// The build's pictures: 640 x 480, a dark sky, the welcome one with bright text over it.
 TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
 {
     double dark[2] = {0, 0};
@@ -19,8 +13,7 @@ TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
         const std::string name =
             std::string(QV_BINARY_DIR "/") + (i == 0 ? BACKGROUND_PICTURE : WELCOME_PICTURE);
         const CImageRecord image(name.c_str(), IMAGE_FORMAT_UNKNOWN);
-        ASSERT_EQ(std::make_tuple(image.GetWidth(), image.GetHeight()),
-                  std::make_tuple(640U, 480U));
+        ASSERT_EQ(image.GetWidth() * 1000 + image.GetHeight(), 640480U);
         for (DWORD p = 0; p < 640 * 480; ++p) {
             const RGBQUAD c = image.GetPixelRgb(p % 640, p / 640);
             dark[i] += std::max({c.rgbRed, c.rgbGreen, c.rgbBlue}) < 0x50 ? 1.0 / (640 * 480) : 0.0;
@@ -29,9 +22,7 @@ TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
     EXPECT_GT(dark[0], 0.97);
     EXPECT_LT(dark[1], dark[0] - 0.02);
 }
-
-// Each reason a picture cannot be used, in either file and either dimension,
-// gives one message naming the file; the pictures it can use give none.
+// Each reason a picture cannot be used gives one message naming the file.
 TEST(GamePictures, UnusablePicturesAreRefusedWithTheFileAndTheReason)
 {
     const auto jpeg = [](int width, int height, JpegKind kind = JpegKind::COLOUR) {
@@ -45,20 +36,18 @@ TEST(GamePictures, UnusablePicturesAreRefusedWithTheFileAndTheReason)
     const std::string unreadable =
         "not a picture that can be read (Decode: Unknown or wrong format)";
     const std::string same = "; both pictures must have the same size";
-    const struct
-    {
-        std::optional<ByteVector> field, welcome;
-        std::string problem; // after "<file>: "; empty when the game can run
-    } cases[] = {
+    const std::string most = "; pictures may be at most 1024 x 768";
+    // Field, welcome picture, the problem (empty when the game can run).
+    const std::tuple<std::optional<ByteVector>, std::optional<ByteVector>, std::string> cases[] = {
         {std::nullopt, good, "F: cannot open the picture: No such file or directory"},
         {good, std::nullopt, "W: cannot open the picture: No such file or directory"},
         {ByteVector{}, good, "F: not a picture that can be read (the file is empty)"},
         {RandomBytes(4096, 11), good, "F: " + unreadable},
         {good, png, "W: " + unreadable},
-        {jpeg(1025, 768), jpeg(1025, 768),
-         "F: the picture is 1025 x 768 pixels; pictures may be at most 1024 x 768"},
-        {good, jpeg(1024, 769),
-         "W: the picture is 1024 x 769 pixels; pictures may be at most 1024 x 768"},
+        {jpeg(1025, 768), jpeg(1025, 768), "F: the picture is 1025 x 768 pixels" + most},
+        {jpeg(1024, 769), jpeg(1024, 769), "F: the picture is 1024 x 769 pixels" + most},
+        {good, jpeg(1025, 768), "W: the picture is 1025 x 768 pixels" + most},
+        {good, jpeg(1024, 769), "W: the picture is 1024 x 769 pixels" + most},
         {good, jpeg(65, 48), "W: the picture is 65 x 48 pixels but F is 64 x 48" + same},
         {jpeg(64, 49), good, "W: the picture is 64 x 48 pixels but F is 64 x 49" + same},
         {MakeJpegDeclaringSize(65000, 65000), good, "F: not a picture that can be read"},
@@ -66,16 +55,16 @@ TEST(GamePictures, UnusablePicturesAreRefusedWithTheFileAndTheReason)
         {jpeg(64, 48, JpegKind::GREY), jpeg(64, 48, JpegKind::CMYK_ADOBE), ""},
         {jpeg(1024, 768), jpeg(1024, 768), ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.problem);
+    for (const auto& [fieldBytes, welcomeBytes, expected] : cases) {
+        SCOPED_TRACE(expected);
         const FixtureDirectory folder;
-        ASSERT_TRUE(!c.field || WriteBytes(folder.File("F"), *c.field));
-        ASSERT_TRUE(!c.welcome || WriteBytes(folder.File("W"), *c.welcome));
+        ASSERT_TRUE(!fieldBytes || WriteBytes(folder.File("F"), *fieldBytes));
+        ASSERT_TRUE(!welcomeBytes || WriteBytes(folder.File("W"), *welcomeBytes));
         std::filesystem::current_path(folder.Path()); // the file names as the game gives them
         const CImageRecord field("F", IMAGE_FORMAT_UNKNOWN), welcome("W", IMAGE_FORMAT_UNKNOWN);
         const std::string problem = GamePicturesProblem("F", field, "W", welcome);
         std::filesystem::current_path(QV_BINARY_DIR);
-        EXPECT_EQ(problem.substr(0, c.problem.size()), c.problem);
-        EXPECT_EQ(problem.empty(), c.problem.empty());
+        EXPECT_EQ(problem.substr(0, expected.size()), expected);
+        EXPECT_EQ(problem.empty(), expected.empty());
     }
 }

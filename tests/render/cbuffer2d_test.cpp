@@ -1,12 +1,7 @@
 #include "support/pixels.h"
 
-#include <gtest/gtest.h>
-
-#include <climits>
-#include <cstring>
 #include <new>
 #include <random>
-#include <string>
 
 namespace {
 bool g_failNothrowArrayNew = false;
@@ -14,13 +9,7 @@ PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = f
 {
     CBuffer2D buffer(width, height, wrap);
     buffer.RenderLine(p, q, 0x102030);
-    return Painted(buffer);
-}
-// Picture colours whose channels all differ from pixel to pixel.
-PixelType Colour(int x, int y)
-{
-    return (((x >> 8) | ((y >> 8) << 2) | 0x40) << 16) | (((y ^ (x >> 2)) & 0xFF) << 8) |
-           ((x + 3 * y) & 0xFF);
+    return PixelsNot(buffer);
 }
 template <typename Action> std::string FailureText(Action action)
 {
@@ -48,13 +37,13 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
 {
     const CBuffer2D fresh;
     EXPECT_EQ(fresh.Width() * 1000 + fresh.Height() + fresh.IsWrapAround(), 256256);
-    EXPECT_TRUE(Painted(fresh).empty());
+    EXPECT_TRUE(PixelsNot(fresh).empty());
     CBuffer2D buffer(5, 3, false);
     for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {0, -1}, {INT_MIN, 1}})
         buffer.SetPixel(col, row, 1);
     buffer.SetPixelAt(-1, 2);
     buffer.SetPixelAt(15, 2);
-    EXPECT_EQ(Painted(buffer), (PixelSet{{2, 0}}));
+    EXPECT_EQ(PixelsNot(buffer), (PixelSet{{2, 0}}));
     buffer.SetPixelAt(14, 3); // the last of the storage: bottom right
     buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
     EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
@@ -64,7 +53,7 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
     for (const auto& c : cases) {
         CBuffer2D wrap(7, 5, true);
         wrap.SetPixel(c[0], c[1], 4);
-        EXPECT_EQ(Painted(wrap), (PixelSet{{c[2], c[3]}})) << c[0] << "," << c[1];
+        EXPECT_EQ(PixelsNot(wrap), (PixelSet{{c[2], c[3]}})) << c[0] << "," << c[1];
     }
 }
 TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
@@ -91,20 +80,19 @@ TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
 TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
 {
     CImageRecord image, small, palette;
-    MakePicture(image, 640, 480, Colour);
+    MakePicture(image, 640, 480, Pattern);
     const CBuffer2D buffer(image, true);
     ASSERT_EQ(buffer.Width() * 1000 + buffer.Height() + buffer.IsWrapAround(), 640481);
-    EXPECT_TRUE(Unlike(buffer, Colour).empty());
-    // Placed by rounded corner, clipped, never wrapped; (-25, 17) wraps to column 16, row 7;
-    // a palette picture reads through its palette.
-    MakePicture(small, 8, 6, Colour);
+    EXPECT_TRUE(Unlike(buffer, Pattern).empty());
+    // Placed by rounded corner, clipped or wrapped ((-25, 17) to column 16, row 7).
+    MakePicture(small, 8, 6, Pattern);
     ASSERT_NE(palette.Create(8, 6, 8, IMAGE_FORMAT_BMP), nullptr);
     for (int i = 0; i < 256; ++i)
         palette.GetPalette()[i] = {BYTE(i), BYTE(255 - i), BYTE(i ^ 0x5A), 0};
     for (int i = 0; i < 6 * 8; ++i)
-        palette.GetBits()[i / 8 * palette.GetEffWidth() + i % 8] = BYTE(Colour(i % 8, i / 8));
+        palette.GetBits()[i / 8 * palette.GetEffWidth() + i % 8] = BYTE(Pattern(i % 8, i / 8));
     const auto entry = [](int x, int y) {
-        const PixelType i = Colour(x, y) & 0xFF;
+        const PixelType i = Pattern(x, y) & 0xFF;
         return (i ^ 0x5A) << 16 | (255 - i) << 8 | i;
     };
     const std::tuple<CPoint2D, bool, int, int, int, int, const CImageRecord*> cases[] = {
@@ -117,7 +105,7 @@ TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
         Picture expected;
         for (int i = 0; i < width * height; ++i)
             expected[{(left + i % width) % 20, (bottom + i / width) % 10}] =
-                (picture == &palette ? entry : Colour)(i % width, i / width);
+                (picture == &palette ? entry : Pattern)(i % width, i / width);
         EXPECT_EQ(Unlike(target, [](int, int) { return NO_COLOUR; }), expected) << at.Xd();
     }
 }
@@ -142,7 +130,7 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
     EXPECT_EQ(FailureText([&] { wide = source; }), "Insufficient memory to copy screen buffer");
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall)); // left whole
     CImageRecord image;
-    MakePicture(image, 4, 4, Colour);
+    MakePicture(image, 4, 4, Pattern);
     const std::pair<std::function<void()>, const char*> failures[] = {
         {[&] { tall = wide; }, "no exception"},
         {[] { const CBuffer2D buffer; }, "Insufficient memory to create default screen buffer"},

@@ -1,24 +1,10 @@
-// The screen on SDL's dummy video driver.
 #include "render/cscreen.h"
 #include "render/framewindow_detail.h"
 #include "support/pixels.h"
 
 #include <SDL.h>
-#include <gtest/gtest.h>
 
-#include <cmath>
-#include <string>
-
-namespace {
-ColourAt Colour(int seed)
-{
-    return [seed](int x, int y) {
-        return ((x * 7 + seed) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | ((x + y + seed) & 0xFF);
-    };
-}
-} // namespace
-// Points are 3 x 3 blocks from the pixel below left, clipped or wrapped; a vector is its line
-// from the start and a circle of radius 2 around the start.
+// Points are 3 x 3 blocks from the pixel below left; a vector is a line and a circle of 2.
 TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
 {
     {
@@ -40,32 +26,33 @@ TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
         CScreen clipping("Clipping", 16, 12, NO_COLOUR, wrap);
         clipping.DrawShape(ORIGIN, 0x00FF0000);
         clipping.DrawShape(CPoint2D(7.6, 5.4), 0x00FF0000);
-        EXPECT_EQ(Painted(clipping), Fit(blocks, 16, 12, wrap));
+        EXPECT_EQ(PixelsNot(clipping), Fit(blocks, 16, 12, wrap));
     }
 }
 // A picture screen takes the picture's size and flag; backgrounds show only when drawn.
 TEST(Screen, BackgroundsShownOnlyWhenDrawn)
 {
+    const ColourAt other = [](int x, int y) { return Pattern(x, y) ^ 0x0F0F0F; };
     CImageRecord picture, field, small;
-    MakePicture(picture, 640, 480, Colour(1));
-    MakePicture(field, 640, 480, Colour(2));
-    MakePicture(small, 3, 2, Colour(3));
+    MakePicture(picture, 640, 480, Pattern);
+    MakePicture(field, 640, 480, other);
+    MakePicture(small, 3, 2, other);
     {
         CScreen screen("Quorvadellix", picture, true);
         EXPECT_EQ(screen.Width() * 1000 + screen.Height() + screen.IsWrapAround(), 640480);
-        EXPECT_TRUE(Unlike(screen, Colour(1)).empty() && screen.HasBackground());
+        EXPECT_TRUE(Unlike(screen, Pattern).empty() && screen.HasBackground());
         const PixelType* storage = screen.GetPixels();
         screen.SetBackground(field);
         screen.DrawImage(CPoint2D(638, 1), small); // clipped like a picture copy
-        EXPECT_EQ(Unlike(screen, Colour(1)).size(), 4U);
+        EXPECT_EQ(Unlike(screen, Pattern).size(), 4U);
         screen.DrawBackground();
-        EXPECT_TRUE(Unlike(screen, Colour(2)).empty() && screen.GetPixels() == storage);
+        EXPECT_TRUE(Unlike(screen, other).empty() && screen.GetPixels() == storage);
     }
     CScreen wrapping("Wrapping", 640, 480, 0, true);
     wrapping.SetBackground(field);
     EXPECT_TRUE(PixelsNot(wrapping, 0).empty());
     wrapping.DrawBackground();
-    EXPECT_TRUE(Unlike(wrapping, Colour(2)).empty() && wrapping.IsWrapAround());
+    EXPECT_TRUE(Unlike(wrapping, other).empty() && wrapping.IsWrapAround());
 }
 TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
 {
@@ -77,7 +64,7 @@ TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
     EXPECT_DEATH(CScreen("No background", 8, 8, 0, false).DrawBackground(),
                  death("HasBackground\\(\\)"));
     CImageRecord wide, empty;
-    MakePicture(wide, 9, 8, Colour(0));
+    MakePicture(wide, 9, 8, Pattern);
     EXPECT_DEATH(CScreen("Empty", empty, false), death("bgImg\\.IsValid\\(\\)"));
     CScreen open("Open", 8, 8, 0x00FFFFFF, false); // the top colour is allowed
     EXPECT_DEATH(CScreen("Second", 8, 8, 0, false), death("!m_isOpen"));

@@ -2,23 +2,17 @@
 #define QV_TESTS_SUPPORT_FAKECLOCK_H
 #include "util/ctimer.h"
 
-/// Drives the process clock by hand while it lives (the game clock left running at both ends),
-/// so that timed code is tested exactly, without sleeps.
+/// Drives the process clock by hand while it lives, the game clock running at both ends.
 class FakeClock
 {
 public:
     explicit FakeClock(long startMs = 100000)
     {
-        s_now = startMs;
-        s_perRead = 0;
+        s_now = startMs, s_perRead = 0;
         SetProcessClockSource([] { return (s_now += s_perRead) - s_perRead; });
         CTimer::Resume();
     }
-    ~FakeClock()
-    {
-        CTimer::Resume();
-        SetProcessClockSource(nullptr);
-    }
+    ~FakeClock() { CTimer::Resume(), SetProcessClockSource(nullptr); }
     FakeClock(const FakeClock&) = delete;
     FakeClock& operator=(const FakeClock&) = delete;
     void Advance(long ms) { s_now += ms; }

@@ -1,14 +1,12 @@
 #include "support/jpegfixtures.h"
 
 #include <algorithm>
-#include <array>
 #include <csetjmp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <jpeglib.h>
 #include <random>
-#include <string>
 
 namespace {
 /// libjpeg's errors jump back to the setjmp of the call that made the manager.
@@ -29,7 +27,7 @@ struct ErrorManager
 ByteVector MakeJpeg(const JpegFixtureOptions& options)
 {
     const int w = options.width, h = options.height, kind = static_cast<int>(options.kind);
-    const int components = std::array{3, 1, 4}[kind]; // by JpegKind
+    const int components = kind == 0 ? 3 : kind == 1 ? 1 : 4; // by JpegKind
     const ByteVector noise = RandomBytes(static_cast<std::size_t>(w) * h, w * 31 + h);
     ByteVector samples;
     for (int y = 0; y < h; ++y)
@@ -52,7 +50,7 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
         cinfo.image_width = static_cast<JDIMENSION>(w);
         cinfo.image_height = static_cast<JDIMENSION>(h);
         cinfo.input_components = components;
-        cinfo.in_color_space = std::array{JCS_RGB, JCS_GRAYSCALE, JCS_CMYK}[kind];
+        cinfo.in_color_space = kind == 0 ? JCS_RGB : kind == 1 ? JCS_GRAYSCALE : JCS_CMYK;
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, 90, TRUE);
         if (options.progressive)
@@ -90,10 +88,8 @@ ByteVector RandomBytes(std::size_t count, unsigned seed)
 {
     unsigned state = seed * 2654435761U + 1U; // a linear congruential generator, stable anywhere
     ByteVector bytes(count);
-    std::generate(bytes.begin(), bytes.end(), [&] {
-        state = state * 1664525U + 1013904223U;
-        return (state >> 8) & 0xFF;
-    });
+    for (auto& byte : bytes)
+        byte = ((state = state * 1664525U + 1013904223U) >> 8) & 0xFF;
     return bytes;
 }
 ReferenceDecode DecodeWithLibjpeg(const ByteVector& data)
@@ -129,16 +125,15 @@ bool WriteBytes(const std::string& path, const ByteVector& bytes)
 }
 FixtureDirectory::FixtureDirectory()
 {
-    // A name nobody else holds: create_directory fails on one that exists.
-    std::random_device random;
+    std::random_device random; // create_directory fails on a name somebody else holds
     std::filesystem::path path;
-    do {
+    do
         path = std::filesystem::temp_directory_path() / ("qv-image-" + std::to_string(random()));
-    } while (!std::filesystem::create_directory(path));
+    while (!std::filesystem::create_directory(path));
     m_path = path.generic_string();
 }
 FixtureDirectory::~FixtureDirectory()
 {
-    std::error_code error;
-    std::filesystem::remove_all(m_path, error);
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
 }

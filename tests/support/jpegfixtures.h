@@ -4,7 +4,6 @@
 #include <vector>
 
 using ByteVector = std::vector<unsigned char>;
-/// Colour: three components stored as YCbCr; grey: one; CMYK: four, inverted as Adobe writes.
 enum class JpegKind
 {
     COLOUR,

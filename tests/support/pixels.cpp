@@ -1,7 +1,5 @@
 #include "support/pixels.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 Picture Unlike(const CBuffer2D& buffer, const ColourAt& expected)
@@ -27,6 +25,11 @@ void MakePicture(CImageRecord& image, int width, int height, const ColourAt& col
         for (int x = 0; x < 3 * width; ++x) // blue, green, red
             image.GetBits()[y * image.GetEffWidth() + x] =
                 static_cast<BYTE>(colour(x / 3, y) >> (8 * (x % 3)));
+}
+PixelType Pattern(int x, int y)
+{
+    return (((x >> 8) | ((y >> 8) << 2) | 0x40) << 16) | (((y ^ (x >> 2)) & 0xFF) << 8) |
+           ((x + 3 * y) & 0xFF);
 }
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour)
 {

@@ -6,12 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 /// Pixels as (column, row) pairs, alone or with their colours.
 using PixelSet = std::set<std::pair<int, int>>;
@@ -23,26 +29,22 @@ inline Picture ColoursNot(const CBuffer2D& buffer, PixelType background)
 {
     return Unlike(buffer, [background](int, int) { return background; });
 }
-PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background);
-inline PixelSet Painted(const CBuffer2D& buffer)
-{
-    return PixelsNot(buffer, NO_COLOUR);
-}
+PixelSet PixelsNot(const CBuffer2D& buffer, PixelType background = NO_COLOUR);
 /// A 24-bit picture whose pixel (x, y), y from the bottom, is colour(x, y).
 void MakePicture(CImageRecord& image, int width, int height, const ColourAt& colour);
+/// Picture colours whose channels all differ from pixel to pixel, none white, grey or black.
+PixelType Pattern(int x, int y);
 void Paint(Picture& picture, const PixelSet& pixels, PixelType colour);
 /// Rows of text from the top, the last at row `bottom`; '#' is a pixel, column 0 first.
 PixelSet Art(std::initializer_list<const char*> rows, int bottom = 0);
 /// Keeps the pixels inside width x height, or wraps them into it.
 PixelSet Fit(const PixelSet& pixels, int width, int height, bool wrap);
-/// Reference drawing, apart from the product: the rounded exact line (a tie stays on the
-/// start's side); a circle's 25 chords from their angles; the ship (radius 15) as a white dart,
-/// each line there and back, under its NO_COLOUR guard circle; an asteroid's four lobes.
+/// Reference drawing: the rounded exact line (a tie stays on the start's side), a circle's 25
+/// chords, the ship (radius 15) under its NO_COLOUR guard circle, an asteroid's four lobes.
 void AddLine(PixelSet& pixels, CPoint2D p, CPoint2D q);
 void AddCircle(PixelSet& pixels, CPoint2D centre, double radius);
 Picture ShipPicture(CPoint2D centre, double heading);
 PixelSet AsteroidPixels(CPoint2D centre);
-/// Expects the point within tolerance of (x, y).
 inline void ExpectNear(CPoint2D p, double x, double y, double tolerance = 1e-6)
 {
     EXPECT_NEAR(p.Xd(), x, tolerance);

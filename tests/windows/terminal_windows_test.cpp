@@ -1,5 +1,5 @@
-// The Windows console layer's raw-key path, on a console of the test's own:
-// key events written into its input arrive as the game's keys.
+// Key events written into a console's input arrive as the game's keys; every way out restores
+// the line mode.
 #include "platform/terminal.h"
 #include "util/assertion.h"
 
@@ -10,20 +10,16 @@
 #include <string>
 
 namespace {
-
 constexpr DWORD LINE_MODE = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
 HANDLE g_input = INVALID_HANDLE_VALUE;
-
 DWORD Mode()
 {
     DWORD mode = 0;
     GetConsoleMode(g_input, &mode);
     return mode;
 }
-
-// A console in line mode as standard input, before the layer's first use. A
-// death test's child shares its parent's console; a process under Wine
-// without a terminal has a console without input, which is replaced.
+// A console in line mode as standard input. Under Wine without a terminal the console has no
+// input and is replaced.
 class WindowsConsole : public ::testing::Test
 {
 protected:
@@ -33,43 +29,35 @@ protected:
             g_input =
                 CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-            if (g_input != INVALID_HANDLE_VALUE || FreeConsole() == 0 || AllocConsole() == 0) {
+            if (g_input != INVALID_HANDLE_VALUE || FreeConsole() == 0 || AllocConsole() == 0)
                 break;
-            }
         }
         ASSERT_NE(SetConsoleMode(g_input, LINE_MODE), 0);
         FlushConsoleInputBuffer(g_input);
         SetStdHandle(STD_INPUT_HANDLE, g_input);
     }
 };
-
 } // namespace
-
 TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
 {
     TerminalInit();
     EXPECT_TRUE(TerminalModeActive());
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
-
-    // {down, repeats, virtual key, character}: releases and keys without a
-    // character type nothing, a held key repeats, Enter is a carriage return.
+    // {down, repeats, virtual key, character}: releases and keys without a character type nothing.
     const int events[][4] = {{1, 1, 0, 'a'},          {0, 1, 0, 'a'}, {1, 1, VK_LEFT, 0},
                              {1, 1, VK_RETURN, '\r'}, {1, 3, 0, 'w'}, {1, 1, 0, 'd'}};
-    for (const auto& event : events) {
+    for (const auto& [down, repeats, key, character] : events) {
         INPUT_RECORD record{};
         record.EventType = KEY_EVENT;
-        record.Event.KeyEvent = {
-            event[0], static_cast<WORD>(event[1]), static_cast<WORD>(event[2]), 0, {}, 0};
-        record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(event[3]);
+        record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
+        record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
         DWORD written = 0;
         ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &written), 0);
     }
-    std::string keys;
-    for (int i = 0; i < 6; ++i) {
+    std::string keys; // up to the last key, so that a lost key fails rather than waits
+    while (keys.empty() || keys.back() != 'd')
         keys += TerminalGetKey();
-    }
     EXPECT_EQ(keys, "a\rwwwd");
-
     {
         const CTerminalLineInput lineInput;
         EXPECT_EQ(Mode(), LINE_MODE);
@@ -78,14 +66,9 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
     TerminalRestore();
     EXPECT_EQ(Mode(), LINE_MODE);
 }
-
 TEST_F(WindowsConsole, FailedAssertionRestoresTheConsole)
 {
-    EXPECT_DEATH(
-        {
-            TerminalInit();
-            QV_ASSERT(Mode() == LINE_MODE);
-        },
-        "Assertion failed: Mode\\(\\) == LINE_MODE");
+    EXPECT_DEATH((TerminalInit(), QV_ASSERT(Mode() == LINE_MODE)),
+                 "Assertion failed: Mode\\(\\) == LINE_MODE");
     EXPECT_EQ(Mode(), LINE_MODE);
 }
