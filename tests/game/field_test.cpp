@@ -1,5 +1,4 @@
 #include "game/casteroidfield.h"
-#include "game/cgame.h"
 #include "game/commands.h"
 #include "render/cscreen.h"
 #include "support/fakeclock.h"
@@ -205,20 +204,4 @@ TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndAHitEndsTheGame)
     expected.clear();
     Paint(expected, Fit(AsteroidPixels(CPoint2D(40, 240)), WIDTH, HEIGHT, false), 0xAAAAAA);
     EXPECT_EQ(Drawn(), expected);
-}
-TEST_F(FieldTest, GameHandlesPauseAndQuitPassesOtherCommandsAndScoresUnpausedSeconds)
-{
-    CGame game;
-    for (const int command : {CMD_TURN_LEFT, CMD_PAUSE, CMD_TURN_LEFT, CMD_PAUSE, CMD_HELP}) {
-        game.HandleCommand(command, m_field); // the second turn is dropped while paused
-        m_clock.Advance(command == CMD_PAUSE && CTimer::IsPaused() ? 60000 : 0);
-    }
-    EXPECT_FALSE(CTimer::IsPaused() || game.QuitRequested());
-    EXPECT_NEAR(m_field.Ship().Heading(), HALF_PI + QUARTER_PI, 1e-12);
-    game.HandleCommand(CMD_QUIT, m_field);
-    EXPECT_TRUE(game.QuitRequested());
-    m_clock.Advance(12490); // whole seconds, rounded half up, times 100
-    EXPECT_EQ(game.Score(), 1200);
-    m_clock.Advance(10);
-    EXPECT_EQ(game.Score(), 1300);
 }

@@ -94,7 +94,6 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
         {[]() { QV_ASSERT(TerminalGetKey() == 'y'); }, "n", SIGABRT,
          "Assertion failed: TerminalGetKey() == 'y', file ", ""},
         {&ThrowThroughNoexcept, "x", SIGABRT, "engine on fire", ""},
-        {[]() { TerminalGetKey(); }, "\003", SIGINT, "", ""}, // Ctrl+C
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
