@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,7 +23,6 @@ volatile std::sig_atomic_t g_modeActive = 0;
 volatile std::sig_atomic_t g_finished = 0;
 // The game mode was on when the program was stopped with Ctrl+Z.
 volatile std::sig_atomic_t g_resumeOnContinue = 0;
-std::terminate_handler g_previousTerminate = nullptr;
 
 // Input. A byte that TerminalKeyHit had to read to tell a waiting key from
 // the end of input is kept here until TerminalGetKey takes it.
@@ -106,16 +104,6 @@ void OnContinue(int)
     errno = savedErrno;
 }
 
-[[noreturn]] void OnTerminate()
-{
-    EmergencyRestore();
-    QvRunEmergencyCleanups();
-    if (g_previousTerminate != nullptr) {
-        g_previousTerminate(); // reports the exception and aborts
-    }
-    std::abort();
-}
-
 void RestoreAtExit()
 {
     TerminalRestore();
@@ -178,7 +166,6 @@ void TerminalInit()
 
     std::atexit(&RestoreAtExit);
     QvRegisterEmergencyCleanup(&EmergencyRestore);
-    g_previousTerminate = std::set_terminate(&OnTerminate);
     InstallHandler(SIGINT, &OnFatalSignal);
     InstallHandler(SIGTERM, &OnFatalSignal);
     InstallHandler(SIGHUP, &OnFatalSignal);

@@ -21,7 +21,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <fcntl.h>
 #include <io.h>
 #include <mutex>
@@ -46,7 +45,6 @@ std::atomic<bool> g_outputModeChanged{false};
 std::atomic<bool> g_finished{false};
 bool g_outputIsConsole = false;
 bool g_virtualTerminal = false;
-std::terminate_handler g_previousTerminate = nullptr;
 
 // Keys, shared by the console reader thread and the game. Allocated once and
 // never destroyed, so the reader may still use them while the process ends.
@@ -120,16 +118,6 @@ BOOL WINAPI OnConsoleEvent(DWORD)
     EmergencyRestore();
     QvRunEmergencyCleanups();
     return FALSE;
-}
-
-[[noreturn]] void OnTerminate()
-{
-    EmergencyRestore();
-    QvRunEmergencyCleanups();
-    if (g_previousTerminate != nullptr) {
-        g_previousTerminate(); // reports the exception and aborts
-    }
-    std::abort();
 }
 
 void RestoreAtExit()
@@ -321,7 +309,6 @@ void TerminalInit()
     }
     std::atexit(&RestoreAtExit);
     QvRegisterEmergencyCleanup(&EmergencyRestore);
-    g_previousTerminate = std::set_terminate(&OnTerminate);
     SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
 
     if (g_outputIsConsole) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -15,6 +16,8 @@ constexpr int MAX_HOOKS = 8;
 void (*g_hooks[MAX_HOOKS])() = {};
 int g_hookCount = 0;
 std::atomic<bool> g_cleanupsRan{false};
+bool g_terminateInstalled = false;
+std::terminate_handler g_previousTerminate = nullptr;
 
 // Writes a whole C string to standard error without stdio, so that the
 // message is complete even when the failure happens inside stdio itself.
@@ -48,6 +51,17 @@ const char* ProjectRelative(const char* file)
     return file;
 }
 
+// An uncaught exception: the clean-ups first, then the standard handler,
+// which reports the exception and aborts.
+[[noreturn]] void OnTerminate()
+{
+    QvRunEmergencyCleanups();
+    if (g_previousTerminate != nullptr) {
+        g_previousTerminate();
+    }
+    std::abort();
+}
+
 } // namespace
 
 void QvRegisterEmergencyCleanup(void (*hook)())
@@ -59,6 +73,10 @@ void QvRegisterEmergencyCleanup(void (*hook)())
     }
     if (g_hookCount < MAX_HOOKS) {
         g_hooks[g_hookCount++] = hook;
+    }
+    if (!g_terminateInstalled) {
+        g_terminateInstalled = true;
+        g_previousTerminate = std::set_terminate(&OnTerminate);
     }
 }
 

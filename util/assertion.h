@@ -13,7 +13,8 @@
 [[noreturn]] void QvAssertFailed(const char* condition, const char* file, int line);
 
 /// Registers a hook that runs when the program is about to die abnormally
-/// (failed assertion, fatal signal, uncaught exception). Hooks must be
+/// (failed assertion, fatal signal, uncaught exception: the first registration
+/// installs a terminate handler that runs them). Hooks must be
 /// async-signal-safe. Registering the same hook twice keeps one copy.
 void QvRegisterEmergencyCleanup(void (*hook)());
 
