@@ -33,7 +33,18 @@ std::string LoadFailure(const char* fileName, const CImageRecord& picture)
     if (file == nullptr) {
         return std::string("cannot open the picture: ") + std::strerror(errno);
     }
+    unsigned char start[3] = {};
+    const bool startsAsJpeg = std::fread(start, 1, sizeof(start), file) == sizeof(start) &&
+                              start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
     std::fclose(file);
+    if (startsAsJpeg) {
+        // Format detection says only that no decoder took the file; for a
+        // JPEG, libjpeg's own reason says what is wrong with it.
+        const CImageRecord asJpeg(fileName, IMAGE_FORMAT_JPG);
+        if (!asJpeg.IsValid() && asJpeg.GetLastError()[0] != '\0') {
+            return std::string("not a picture that can be read (") + asJpeg.GetLastError() + ")";
+        }
+    }
     const char* reason = picture.GetLastError();
     if (reason == nullptr || reason[0] == '\0') {
         return "not a picture that can be read";
@@ -58,6 +69,14 @@ std::string PictureProblem(const char* fileName, const CImageRecord& picture)
         return std::string(fileName) + ": the picture is empty";
     }
     return {};
+}
+
+std::string PictureWarning(const char* fileName, const CImageRecord& picture)
+{
+    if (!picture.IsValid() || picture.GetLastWarning()[0] == '\0') {
+        return {};
+    }
+    return std::string(fileName) + ": warning: " + picture.GetLastWarning();
 }
 
 std::string GamePicturesProblem(const char* backgroundFile, const CImageRecord& background,

@@ -15,6 +15,10 @@ constexpr const char* WELCOME_PICTURE = "space_image_welcome.jpg";
 /// window (1024 x 768). Empty when it can be used.
 std::string PictureProblem(const char* fileName, const CImageRecord& picture);
 
+/// The warning a picture that did load gave (a truncated JPEG, say), as
+/// "<file>: warning: <text>"; empty when there was none.
+std::string PictureWarning(const char* fileName, const CImageRecord& picture);
+
 /// Checks both pictures, each on its own and then that they have the same
 /// size. Empty when the game can run with them; otherwise one message that
 /// names the file and the reason.

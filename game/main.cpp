@@ -32,6 +32,12 @@ int Run()
 {
     CImageRecord background(BACKGROUND_PICTURE, IMAGE_FORMAT_UNKNOWN);
     CImageRecord welcome(WELCOME_PICTURE, IMAGE_FORMAT_UNKNOWN);
+    for (const std::string& warning : {PictureWarning(BACKGROUND_PICTURE, background),
+                                       PictureWarning(WELCOME_PICTURE, welcome)}) {
+        if (!warning.empty()) {
+            std::fprintf(stderr, "quorvadellix: %s\n", warning.c_str());
+        }
+    }
     // The game cannot run with a picture it cannot show: say why before any
     // banner or window appears.
     const std::string problem =

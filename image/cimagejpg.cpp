@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 // jpeglib.h needs <cstdio> before it.
 #include <jerror.h>
@@ -27,6 +28,9 @@ struct JpegErrorManager
     /// Where the fatal error's text goes (the record's last-error field).
     char* text;
     std::size_t textSize;
+    /// Where the first warning's text goes (the record's last-warning field).
+    char* warning;
+    std::size_t warningSize;
 };
 
 /// Fatal errors: keep libjpeg's message and return to the decoder, which cleans up.
@@ -37,6 +41,16 @@ void JpegErrorExit(j_common_ptr cinfo)
     (*cinfo->err->format_message)(cinfo, message);
     std::snprintf(manager->text, manager->textSize, "%s", message);
     std::longjmp(manager->jump, 1);
+}
+
+/// Warnings (libjpeg passes on the first of each decode): kept in the record instead of being
+/// printed, so that the program can say which file they are about.
+void JpegOutputMessage(j_common_ptr cinfo)
+{
+    auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    char message[JMSG_LENGTH_MAX] = {};
+    (*cinfo->err->format_message)(cinfo, message);
+    std::snprintf(manager->warning, manager->warningSize, "%s", message);
 }
 
 /// The data source over a file object.
@@ -114,25 +128,48 @@ void AttachFileSource(j_decompress_ptr cinfo, CImageFile* file)
 
 } // namespace
 
-bool CImageRecord::DecodeJpeg(CImageFile& file)
+/// Everything a decode shares with libjpeg's error exit. It lives on the heap, not in the frame
+/// that calls setjmp, so the longjmp back cannot leave it indeterminate.
+struct JpegDecoder
 {
-    // Only plain C structures live in this frame across the setjmp, and the frames a fatal error
-    // jumps over (libjpeg's and the data source's) hold no objects with destructors, so the jump
-    // leaks nothing: destroying the decompression object frees all libjpeg memory.
     jpeg_decompress_struct cinfo;
     JpegErrorManager errors;
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = JpegErrorExit;
-    errors.text = info.szLastError;
-    errors.textSize = sizeof(info.szLastError);
-    if (setjmp(errors.jump) != 0) {
-        jpeg_destroy_decompress(&cinfo);
-        Destroy();
-        return false;
-    }
+    bool created;
+    bool decoded;
+};
 
-    jpeg_create_decompress(&cinfo);
-    AttachFileSource(&cinfo, &file);
+bool CImageRecord::DecodeJpeg(CImageFile& file)
+{
+    const auto decoder = std::make_unique<JpegDecoder>();
+    jpeg_decompress_struct& cinfo = decoder->cinfo;
+    cinfo.err = jpeg_std_error(&decoder->errors.pub);
+    decoder->errors.pub.error_exit = JpegErrorExit;
+    decoder->errors.pub.output_message = JpegOutputMessage;
+    decoder->errors.text = info.szLastError;
+    decoder->errors.textSize = sizeof(info.szLastError);
+    decoder->errors.warning = szLastWarning;
+    decoder->errors.warningSize = sizeof(szLastWarning);
+    // The frames a fatal error jumps over (libjpeg's, the data source's and ReadJpeg's) hold no
+    // objects with destructors, so the jump leaks nothing: destroying the decompression object
+    // frees all libjpeg memory.
+    if (setjmp(decoder->errors.jump) == 0) {
+        jpeg_create_decompress(&cinfo);
+        decoder->created = true;
+        AttachFileSource(&cinfo, &file);
+        decoder->decoded = ReadJpeg(cinfo);
+    }
+    // The one way out, after success, a refusal or a fatal libjpeg error alike.
+    if (decoder->created) {
+        jpeg_destroy_decompress(&cinfo);
+    }
+    if (!decoder->decoded) {
+        Destroy();
+    }
+    return decoder->decoded;
+}
+
+bool CImageRecord::ReadJpeg(jpeg_decompress_struct& cinfo)
+{
     jpeg_read_header(&cinfo, TRUE);
     // Colour pictures are decoded straight into the bitmap's blue, green,
     // red order, which saves a pass over the picture to swap red and blue.
@@ -147,11 +184,9 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
     if (components != 1 && components != 3 && components != 4) {
         std::snprintf(info.szLastError, sizeof(info.szLastError),
                       "JPEG pictures with %d colour components are not supported", components);
-        jpeg_destroy_decompress(&cinfo);
         return false;
     }
     if (!CheckSize(cinfo.output_width, cinfo.output_height, 8U * components)) {
-        jpeg_destroy_decompress(&cinfo);
         return false;
     }
     // A progressive picture is decoded through a buffer of all its coefficients, two bytes for
@@ -170,7 +205,6 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
                           static_cast<unsigned>(cinfo.image_width),
                           static_cast<unsigned>(cinfo.image_height),
                           static_cast<unsigned long long>(IMAGE_MAX_BITMAP_BYTES >> 20));
-            jpeg_destroy_decompress(&cinfo);
             return false;
         }
     }
@@ -180,7 +214,6 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
     jpeg_start_decompress(&cinfo);
     if (Create(cinfo.output_width, cinfo.output_height, 8U * cinfo.output_components,
                IMAGE_FORMAT_JPG) == nullptr) {
-        jpeg_destroy_decompress(&cinfo);
         return false;
     }
 
@@ -224,8 +257,6 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
     while (cinfo.output_scanline < cinfo.output_height) {
         if (info.nEscape != 0) {
             SetLastError("JPEG decoding was stopped");
-            jpeg_destroy_decompress(&cinfo);
-            Destroy();
             return false;
         }
         BYTE* row = info.pImage + (cinfo.output_height - 1 - cinfo.output_scanline) * stride;
@@ -233,8 +264,6 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
         JSAMPROW target = line != nullptr ? line[0] : row;
         if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) {
             SetLastError("JPEG decoding delivered no scanline");
-            jpeg_destroy_decompress(&cinfo);
-            Destroy();
             return false;
         }
         if (line != nullptr) {
@@ -252,7 +281,5 @@ bool CImageRecord::DecodeJpeg(CImageFile& file)
         }
     }
     jpeg_finish_decompress(&cinfo);
-
-    jpeg_destroy_decompress(&cinfo);
     return true;
 }

@@ -101,6 +101,7 @@ void CImageRecord::Initialise(DWORD imagetype)
     std::memset(&head, 0, sizeof(head));
     head.biSize = HEADER_BYTES;
     std::memset(&info, 0, sizeof(info));
+    szLastWarning[0] = '\0';
     info.dwImageType = imagetype;
     info.nQuality = 75;
     info.nAlphaMax = 255;
@@ -224,12 +225,14 @@ bool CImageRecord::Transfer(CImageRecord& from)
     pDib = from.pDib;
     pSelection = from.pSelection;
     pAlpha = from.pAlpha;
+    std::memcpy(szLastWarning, from.szLastWarning, sizeof(szLastWarning));
 
     std::memset(&from.head, 0, sizeof(from.head));
     std::memset(&from.info, 0, sizeof(from.info));
     from.pDib = nullptr;
     from.pSelection = nullptr;
     from.pAlpha = nullptr;
+    from.szLastWarning[0] = '\0';
     return true;
 }
 

@@ -3,15 +3,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // The image record: a picture held as a device-independent bitmap (one heap
 // block with a 40-byte header, an optional palette and the pixel rows,
 // bottom line first), loaded from a file with format detection.
 
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using LONG = std::int32_t;
+// The bitmap's basic types carry the names of the Windows bitmap format, and
+// so does <windows.h>. They live in namespace qvdib, which the using-directive
+// below makes visible everywhere, so that a file may include both headers:
+// BYTE, WORD, DWORD and LONG are the very types Windows uses (where long has
+// 32 bits) and may be written as they are; RGBQUAD and BITMAPINFOHEADER, which
+// Windows defines too, are written qvdib::RGBQUAD in such a file.
+namespace qvdib {
+
+using BYTE = unsigned char;
+using WORD = unsigned short;
+using DWORD = std::conditional_t<sizeof(long) == 4, unsigned long, std::uint32_t>;
+using LONG = std::conditional_t<sizeof(long) == 4, long, std::int32_t>;
+static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4, "DWORD and LONG have 32 bits");
 
 /// One palette entry or pixel colour: blue, green, red, reserved.
 struct RGBQUAD
@@ -37,6 +47,10 @@ struct BITMAPINFOHEADER
     DWORD biClrUsed;
     DWORD biClrImportant;
 };
+
+} // namespace qvdib
+
+using namespace qvdib; // NOLINT: the record's interface uses these names unqualified
 
 enum ENUM_IMAGE_FORMATS : DWORD
 {
@@ -77,7 +91,7 @@ struct IMAGEINFO
     std::int32_t nEscape;
     /// Palette index of the background colour, -1 for none.
     std::int32_t nBkgndIndex;
-    RGBQUAD nBkgndColor;
+    qvdib::RGBQUAD nBkgndColor;
     /// Quality setting of the JPEG format.
     BYTE nQuality;
     std::int32_t nFrame;
@@ -101,6 +115,7 @@ struct IMAGEINFO
 constexpr std::uint64_t IMAGE_MAX_BITMAP_BYTES = 256ULL * 1024 * 1024;
 
 class CImageFile;
+struct jpeg_decompress_struct;
 
 /// A picture held as a device-independent bitmap, loaded from a file with format detection.
 /// The record never throws: a failed load leaves it without a picture and a text in
@@ -138,15 +153,18 @@ public:
     /// Palette entries (2, 16 or 256; 0 for 24-bit pictures) and the palette itself (null when
     /// there is none).
     DWORD GetNumColors() const { return head.biClrUsed; }
-    RGBQUAD* GetPalette() const;
+    qvdib::RGBQUAD* GetPalette() const;
     /// The colour of pixel (x, y), x from the left, y from the bottom line. Outside the picture:
     /// the background colour.
-    RGBQUAD GetPixelRgb(long x, long y) const;
+    qvdib::RGBQUAD GetPixelRgb(long x, long y) const;
 
     const char* GetLastError() const { return info.szLastError; }
+    /// The first warning of the last successful decode (libjpeg's text, such as "Premature end
+    /// of JPEG file" for a truncated file), empty when there was none.
+    const char* GetLastWarning() const { return szLastWarning; }
     DWORD GetType() const { return info.dwImageType; }
     const IMAGEINFO& GetInfo() const { return info; }
-    const BITMAPINFOHEADER& GetHead() const { return head; }
+    const qvdib::BITMAPINFOHEADER& GetHead() const { return head; }
 
     /// Resolution in dots per inch; setting it also sets the header's pixels per metre.
     long GetXDPI() const { return info.xDPI; }
@@ -159,8 +177,8 @@ public:
     long GetEscape() const { return info.nEscape; }
     /// The colour returned for pixels outside the picture, and the palette index that replaces
     /// it for palette pictures (-1 for none).
-    RGBQUAD GetBkgndColor() const { return info.nBkgndColor; }
-    void SetBkgndColor(RGBQUAD colour) { info.nBkgndColor = colour; }
+    qvdib::RGBQUAD GetBkgndColor() const { return info.nBkgndColor; }
+    void SetBkgndColor(qvdib::RGBQUAD colour) { info.nBkgndColor = colour; }
     long GetBkgndIndex() const { return info.nBkgndIndex; }
     void SetBkgndIndex(long index) { info.nBkgndIndex = static_cast<std::int32_t>(index); }
 
@@ -190,6 +208,9 @@ private:
     /// Runs one decoder on this record.
     bool DecodeFormat(CImageFile& file, DWORD imagetype);
     bool DecodeJpeg(CImageFile& file);
+    /// The JPEG decode after the decompression object is set up; libjpeg's fatal errors jump
+    /// out of it back into DecodeJpeg.
+    bool ReadJpeg(jpeg_decompress_struct& cinfo);
     bool DecodeBmp(CImageFile& file);
     bool DecodeGif(CImageFile& file);
     bool DecodeIco(CImageFile& file);
@@ -201,11 +222,13 @@ private:
 
     /// The bitmap block (header copy, palette, rows), owned; null without a picture.
     void* pDib;
-    BITMAPINFOHEADER head;
+    qvdib::BITMAPINFOHEADER head;
     IMAGEINFO info;
     /// Optional selection and alpha planes, owned; null for every picture loaded here.
     BYTE* pSelection;
     BYTE* pAlpha;
+    /// See GetLastWarning().
+    char szLastWarning[200];
 };
 
 #endif

@@ -8,10 +8,10 @@ QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$QV_ROOT/scripts/setup.sh"
 qv_install_packages "${QV_WINDOWS_PACKAGES[@]}"
 
-# The pictures are drawn by the picture generator of a native build, the
+# The pictures and icons are drawn by the picture generator of a native build, the
 # same folder and settings that play.sh and test.sh use.
 mkdir -p "$QV_ROOT/build" "$QV_ROOT/build-win"
-QV_BUILD_TARGETS="qv_pictures" qv_configure_and_build "$QV_ROOT/build" \
+QV_BUILD_TARGETS="qv_pictures qv_icons" qv_configure_and_build "$QV_ROOT/build" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 deps=$("$QV_ROOT/scripts/windows-deps.sh")
 QV_BUILD_TARGETS="quorvadellix" qv_configure_and_build "$QV_ROOT/build-win" \

@@ -9,7 +9,7 @@ source "$QV_ROOT/scripts/setup.sh"
 
 qv_install_packages "${QV_PACKAGES[@]}" "${QV_PACKAGE_PACKAGES[@]}"
 mkdir -p "$QV_ROOT/build"
-QV_BUILD_TARGETS="quorvadellix qv_pictures qv_icons qv_packaging_files" \
+QV_BUILD_TARGETS="qv_installed_files" \
   qv_configure_and_build "$QV_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 work="$QV_ROOT/build/cpack"

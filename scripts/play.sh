@@ -8,9 +8,9 @@ source "$QV_ROOT/scripts/setup.sh"
 qv_install_packages "${QV_PACKAGES[@]}"
 mkdir -p "$QV_ROOT/build"
 # The same build folder and settings as the tests use, so that switching
-# between playing and testing rebuilds nothing; only the game and its
-# pictures are built here.
-QV_BUILD_TARGETS="quorvadellix qv_pictures" qv_configure_and_build "$QV_ROOT/build" \
+# between playing and testing rebuilds nothing. Built here: the game, its
+# pictures and everything else cmake --install installs, not the tests.
+QV_BUILD_TARGETS="qv_installed_files" qv_configure_and_build "$QV_ROOT/build" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 # The game loads its pictures from the folder it runs in.

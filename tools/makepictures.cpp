@@ -2,7 +2,10 @@
 //   space_image.jpg          the playing field, a deep-space sky;
 //   space_image_welcome.jpg  the same sky with the title and a prompt line.
 // With --icons it draws the desktop icon instead, the ship over the sky, as
-// quorvadellix-48.png, quorvadellix-128.png and quorvadellix-256.png.
+// quorvadellix-48.png, quorvadellix-128.png and quorvadellix-256.png (the
+// Linux desktop), quorvadellix.ico at 16, 32, 48 and 256 pixels (the Windows
+// program's resources) and windowicon.h, the 48-pixel icon as RGBA bytes that
+// the game compiles in for its graphics window.
 // Usage: makepictures <output folder>
 //        makepictures --icons <output folder>
 //
@@ -447,10 +450,21 @@ void PutChunk(std::string& out, const char* type, const std::string& data)
     PutBigEndian(out, Crc32(body));
 }
 
-/// Writes 8-bit RGBA rows (top first) as a PNG file. The picture data goes
-/// into uncompressed deflate blocks: icons are small, and this needs no
+bool WriteFile(const std::string& bytes, const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "makepictures: cannot write %s\n", path.c_str());
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+/// 8-bit RGBA rows (top first) as the bytes of a PNG file. The picture data
+/// goes into uncompressed deflate blocks: icons are small, and this needs no
 /// compression library.
-bool WritePng(const std::vector<std::uint8_t>& rgba, int size, const std::string& path)
+std::string PngBytes(const std::vector<std::uint8_t>& rgba, int size)
 {
     std::string raw;
     for (int y = 0; y < size; ++y) {
@@ -484,13 +498,53 @@ bool WritePng(const std::vector<std::uint8_t>& rgba, int size, const std::string
     PutChunk(png, "IHDR", header);
     PutChunk(png, "IDAT", zlib);
     PutChunk(png, "IEND", "");
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "makepictures: cannot write %s\n", path.c_str());
-        return false;
+    return png;
+}
+
+void PutLittleEndian(std::string& out, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) {
+        out += static_cast<char>((value >> (8 * i)) & 0xFFU);
     }
-    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
+}
+
+/// A Windows icon file holding one PNG image per size (the form Windows
+/// reads since Vista). A size of 256 is written as 0, as the format wants.
+std::string IcoBytes(const std::vector<std::string>& pngs, const std::vector<int>& sizes)
+{
+    std::string ico;
+    PutLittleEndian(ico, 0, 2);
+    PutLittleEndian(ico, 1, 2); // an icon, not a cursor
+    PutLittleEndian(ico, static_cast<std::uint32_t>(pngs.size()), 2);
+    std::size_t offset = 6 + 16 * pngs.size();
+    for (std::size_t i = 0; i < pngs.size(); ++i) {
+        const auto side = static_cast<std::uint32_t>(sizes[i] >= 256 ? 0 : sizes[i]);
+        PutLittleEndian(ico, side, 1);
+        PutLittleEndian(ico, side, 1);
+        PutLittleEndian(ico, 0, 2);  // no palette, reserved
+        PutLittleEndian(ico, 1, 2);  // planes
+        PutLittleEndian(ico, 32, 2); // bits per pixel
+        PutLittleEndian(ico, static_cast<std::uint32_t>(pngs[i].size()), 4);
+        PutLittleEndian(ico, static_cast<std::uint32_t>(offset), 4);
+        offset += pngs[i].size();
+    }
+    for (const std::string& png : pngs) {
+        ico += png;
+    }
+    return ico;
+}
+
+/// The icon's RGBA bytes as a C++ header for the game's window.
+std::string WindowIconHeader(const std::vector<std::uint8_t>& rgba, int size)
+{
+    std::string text = "// Drawn by tools/makepictures: the game's icon, " + std::to_string(size) +
+                       " x " + std::to_string(size) + " pixels, RGBA rows top first.\n" +
+                       "constexpr int WINDOW_ICON_SIZE = " + std::to_string(size) + ";\n" +
+                       "constexpr unsigned char WINDOW_ICON_RGBA[] = {";
+    for (std::size_t i = 0; i < rgba.size(); ++i) {
+        text += (i % 16 == 0 ? "\n    " : " ") + std::to_string(rgba[i]) + ",";
+    }
+    return text + "\n};\n";
 }
 
 /// Distance from (px, py) to the segment from (ax, ay) to (bx, by).
@@ -573,14 +627,22 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--icons") {
         const Canvas sky = DrawSky();
+        const std::string folder = argv[2];
         for (const int size : {48, 128, 256}) {
-            const std::string path =
-                std::string(argv[2]) + "/quorvadellix-" + std::to_string(size) + ".png";
-            if (!WritePng(DrawIcon(sky, size), size, path)) {
+            const std::string path = folder + "/quorvadellix-" + std::to_string(size) + ".png";
+            if (!WriteFile(PngBytes(DrawIcon(sky, size), size), path)) {
                 return 1;
             }
         }
-        return 0;
+        const std::vector<int> icoSizes = {16, 32, 48, 256};
+        std::vector<std::string> pngs;
+        for (const int size : icoSizes) {
+            pngs.push_back(PngBytes(DrawIcon(sky, size), size));
+        }
+        const bool written =
+            WriteFile(IcoBytes(pngs, icoSizes), folder + "/quorvadellix.ico") &&
+            WriteFile(WindowIconHeader(DrawIcon(sky, 48), 48), folder + "/windowicon.h");
+        return written ? 0 : 1;
     }
     if (argc != 2) {
         std::fprintf(stderr, "usage: makepictures [--icons] <output folder>\n");
