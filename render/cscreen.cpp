@@ -55,6 +55,8 @@ bool CScreen::Open(const char* title, PixelType colour)
     // clang-format off
     QV_ASSERT(colour == NO_COLOUR || (0 <= colour && colour <= MAXCOLOUR));
     // clang-format on
+    // The window layer reports 0 when the game cannot go on; the one built
+    // here never does (without a display it warns and goes on headless).
     if (FrameWindowOpen(title, Width(), Height()) == 0) {
         return false;
     }

@@ -10,25 +10,43 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
+// The game's icon as the picture generator drew it (WINDOW_ICON_SIZE,
+// WINDOW_ICON_RGBA), from the build folder.
+#include "windowicon.h"
+
 namespace {
+
+// SDL's objects in owners that free them with SDL's own functions.
+struct SdlDelete
+{
+    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+    void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+    void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+template <typename T> using SdlOwner = std::unique_ptr<T, SdlDelete>;
 
 // The one window of the process and everything needed to show it.
 struct WindowState
 {
     bool isOpen = false; // between FrameWindowOpen and FrameWindowClose
     bool videoStarted = false;
-    SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* frameTexture = nullptr;
-    SDL_Texture* menuTexture = nullptr;
+    SdlOwner<SDL_Window> window;
+    SdlOwner<SDL_Renderer> renderer;
+    SdlOwner<SDL_Texture> frameTexture;
+    SdlOwner<SDL_Texture> menuTexture;
     const PixelType* frame = nullptr;
     int frameWidth = 0;
     int frameHeight = 0;
     int zoom = 1;
     CZoomMenu menu;
     bool menuChanged = false;
+    // Set when the menu's texture could not be made: said once, not retried.
+    bool menuFailed = false;
     std::vector<std::uint32_t> menuPixels;
 };
 
@@ -64,25 +82,14 @@ bool HasDisplay()
 #endif
 }
 
-// Frees the window and its renderer; the video subsystem is left running.
+// Frees the window and its renderer, textures first; the video subsystem is
+// left running.
 void DestroyWindow()
 {
-    if (g_window.menuTexture != nullptr) {
-        SDL_DestroyTexture(g_window.menuTexture);
-        g_window.menuTexture = nullptr;
-    }
-    if (g_window.frameTexture != nullptr) {
-        SDL_DestroyTexture(g_window.frameTexture);
-        g_window.frameTexture = nullptr;
-    }
-    if (g_window.renderer != nullptr) {
-        SDL_DestroyRenderer(g_window.renderer);
-        g_window.renderer = nullptr;
-    }
-    if (g_window.window != nullptr) {
-        SDL_DestroyWindow(g_window.window);
-        g_window.window = nullptr;
-    }
+    g_window.menuTexture.reset();
+    g_window.frameTexture.reset();
+    g_window.renderer.reset();
+    g_window.window.reset();
 }
 
 void StopVideo()
@@ -118,6 +125,60 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
     return nullptr;
 }
 
+// The frame's texture, which takes a whole frame at every present.
+bool CreateFrameTexture()
+{
+    g_window.frameTexture.reset(SDL_CreateTexture(g_window.renderer.get(), SDL_PIXELFORMAT_RGB888,
+                                                  SDL_TEXTUREACCESS_STREAMING, g_window.frameWidth,
+                                                  g_window.frameHeight));
+    return g_window.frameTexture != nullptr;
+}
+
+// A renderer reset (Windows sends one after a lock screen or a driver
+// update) may lose every texture: make them again, and the menu's pixels
+// with its texture on its next showing.
+void RecreateTextures()
+{
+    g_window.menuTexture.reset();
+    if (!CreateFrameTexture()) {
+        GiveUp(SDL_GetError());
+    }
+}
+
+// The game's icon on the window's frame and taskbar button.
+void SetIcon(SDL_Window* window)
+{
+    const SdlOwner<SDL_Surface> icon(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<unsigned char*>(WINDOW_ICON_RGBA), WINDOW_ICON_SIZE, WINDOW_ICON_SIZE, 32,
+        4 * WINDOW_ICON_SIZE, SDL_PIXELFORMAT_RGBA32));
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window, icon.get());
+    }
+}
+
+// SDL falls back on drivers that show nothing (offscreen, dummy) when no
+// display answers, say a DISPLAY where no X server runs. Unless the player
+// chose that driver, the window would be invisible: returns why, or empty.
+std::string InvisibleDriverReason()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (driver == nullptr ||
+        (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) ||
+        (chosen != nullptr && std::strstr(chosen, driver) != nullptr)) {
+        return {};
+    }
+    std::string displays;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') {
+            displays += std::string(displays.empty() ? "" : " or ") + name + "=" + value;
+        }
+    }
+    return "no graphics display answers" + (displays.empty() ? "" : " at " + displays) +
+           "; SDL could start only its " + driver + " driver, which shows nothing";
+}
+
 [[noreturn]] void EndProcess()
 {
     FrameWindowClose();
@@ -128,7 +189,7 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
 
 bool IsFullscreen()
 {
-    return (SDL_GetWindowFlags(g_window.window) & SDL_WINDOW_FULLSCREEN) != 0;
+    return (SDL_GetWindowFlags(g_window.window.get()) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
 // Desktop fullscreen: the window manager lets the window cover its display
@@ -137,21 +198,23 @@ bool IsFullscreen()
 void ToggleFullscreen()
 {
     g_window.menu.Close();
-    SDL_SetWindowFullscreen(g_window.window, IsFullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_SetWindowFullscreen(g_window.window.get(),
+                            IsFullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void Zoom(int factor)
 {
     g_window.menu.Close();
     if (IsFullscreen()) {
-        SDL_SetWindowFullscreen(g_window.window, 0);
+        SDL_SetWindowFullscreen(g_window.window.get(), 0);
     }
     g_window.zoom = factor;
-    if ((SDL_GetWindowFlags(g_window.window) & SDL_WINDOW_MAXIMIZED) != 0) {
-        SDL_RestoreWindow(g_window.window);
+    if ((SDL_GetWindowFlags(g_window.window.get()) & SDL_WINDOW_MAXIMIZED) != 0) {
+        SDL_RestoreWindow(g_window.window.get());
     }
-    SDL_SetWindowSize(g_window.window, g_window.frameWidth * factor, g_window.frameHeight * factor);
-    SDL_SetWindowPosition(g_window.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    SDL_SetWindowSize(g_window.window.get(), g_window.frameWidth * factor,
+                      g_window.frameHeight * factor);
+    SDL_SetWindowPosition(g_window.window.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 void HandleKey(const SDL_KeyboardEvent& key)
@@ -209,7 +272,7 @@ void HandleButton(const SDL_MouseButtonEvent& button)
     if (button.button == SDL_BUTTON_RIGHT) {
         int width = 0;
         int height = 0;
-        SDL_GetWindowSize(g_window.window, &width, &height);
+        SDL_GetWindowSize(g_window.window.get(), &width, &height);
         menu.Open(button.x, button.y, width, height);
         g_window.menuChanged = true;
     } else if (button.button == SDL_BUTTON_LEFT && menu.IsOpen()) {
@@ -246,6 +309,13 @@ void HandleEvents()
         case SDL_MOUSEBUTTONDOWN:
             HandleButton(event.button);
             break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            RecreateTextures();
+            if (g_window.window == nullptr) {
+                return;
+            }
+            break;
         case SDL_MOUSEMOTION:
             if (g_window.menu.IsOpen() && g_window.menu.Hover(event.motion.x, event.motion.y)) {
                 g_window.menuChanged = true;
@@ -259,25 +329,33 @@ void HandleEvents()
 
 void DrawMenu()
 {
+    if (g_window.menuFailed) {
+        return;
+    }
     if (g_window.menuTexture == nullptr) {
-        g_window.menuTexture =
-            SDL_CreateTexture(g_window.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC,
-                              ZOOM_MENU_WIDTH, ZOOM_MENU_HEIGHT);
-        g_window.menuPixels.resize(static_cast<size_t>(ZOOM_MENU_WIDTH) * ZOOM_MENU_HEIGHT);
-        g_window.menuChanged = true;
+        g_window.menuTexture.reset(
+            SDL_CreateTexture(g_window.renderer.get(), SDL_PIXELFORMAT_RGB888,
+                              SDL_TEXTUREACCESS_STATIC, ZOOM_MENU_WIDTH, ZOOM_MENU_HEIGHT));
         if (g_window.menuTexture == nullptr) {
+            std::fprintf(stderr,
+                         "quorvadellix: warning: cannot show the zoom menu (%s); the keys 1, 2 "
+                         "and 4 still zoom\n",
+                         SDL_GetError());
+            g_window.menuFailed = true;
             return;
         }
+        g_window.menuPixels.resize(static_cast<size_t>(ZOOM_MENU_WIDTH) * ZOOM_MENU_HEIGHT);
+        g_window.menuChanged = true;
     }
     if (g_window.menuChanged) {
         g_window.menu.Paint(g_window.menuPixels.data());
-        SDL_UpdateTexture(g_window.menuTexture, nullptr, g_window.menuPixels.data(),
+        SDL_UpdateTexture(g_window.menuTexture.get(), nullptr, g_window.menuPixels.data(),
                           ZOOM_MENU_WIDTH * static_cast<int>(sizeof(std::uint32_t)));
         g_window.menuChanged = false;
     }
     const SDL_Rect place = {g_window.menu.Left(), g_window.menu.Top(), ZOOM_MENU_WIDTH,
                             ZOOM_MENU_HEIGHT};
-    SDL_RenderCopy(g_window.renderer, g_window.menuTexture, nullptr, &place);
+    SDL_RenderCopy(g_window.renderer.get(), g_window.menuTexture.get(), nullptr, &place);
 }
 
 // The largest rectangle of the frame's shape that fits an area of
@@ -304,27 +382,27 @@ SDL_Rect FittedFrame(int width, int height)
 void Paint()
 {
     if (g_window.frame != nullptr) {
-        SDL_UpdateTexture(g_window.frameTexture, nullptr, g_window.frame,
+        SDL_UpdateTexture(g_window.frameTexture.get(), nullptr, g_window.frame,
                           g_window.frameWidth * static_cast<int>(sizeof(PixelType)));
         if (IsFullscreen()) {
             int width = 0;
             int height = 0;
-            SDL_GetRendererOutputSize(g_window.renderer, &width, &height);
+            SDL_GetRendererOutputSize(g_window.renderer.get(), &width, &height);
             const SDL_Rect place = FittedFrame(width, height);
-            SDL_SetRenderDrawColor(g_window.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
-            SDL_RenderClear(g_window.renderer);
-            SDL_RenderCopy(g_window.renderer, g_window.frameTexture, nullptr, &place);
+            SDL_SetRenderDrawColor(g_window.renderer.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
+            SDL_RenderClear(g_window.renderer.get());
+            SDL_RenderCopy(g_window.renderer.get(), g_window.frameTexture.get(), nullptr, &place);
         } else {
-            SDL_RenderCopy(g_window.renderer, g_window.frameTexture, nullptr, nullptr);
+            SDL_RenderCopy(g_window.renderer.get(), g_window.frameTexture.get(), nullptr, nullptr);
         }
     } else {
-        SDL_SetRenderDrawColor(g_window.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
-        SDL_RenderClear(g_window.renderer);
+        SDL_SetRenderDrawColor(g_window.renderer.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
+        SDL_RenderClear(g_window.renderer.get());
     }
     if (g_window.menu.IsOpen()) {
         DrawMenu();
     }
-    SDL_RenderPresent(g_window.renderer);
+    SDL_RenderPresent(g_window.renderer.get());
 }
 
 } // namespace
@@ -340,6 +418,7 @@ int FrameWindowOpen(const char* title, int width, int height)
     g_window.frameHeight = height;
     g_window.zoom = 1;
     g_window.menu.Close();
+    g_window.menuFailed = false;
 
     if (!HasDisplay()) {
         Warn("no graphics display: neither DISPLAY nor WAYLAND_DISPLAY is set");
@@ -358,21 +437,21 @@ int FrameWindowOpen(const char* title, int width, int height)
         return 1;
     }
     g_window.videoStarted = true;
+    const std::string invisible = InvisibleDriverReason();
+    if (!invisible.empty()) {
+        GiveUp(invisible.c_str());
+        return 1;
+    }
 
-    g_window.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                       height, SDL_WINDOW_RESIZABLE);
+    g_window.window.reset(SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                           width, height, SDL_WINDOW_RESIZABLE));
     if (g_window.window == nullptr) {
         GiveUp(SDL_GetError());
         return 1;
     }
-    g_window.renderer = CreateRenderer(g_window.window);
-    if (g_window.renderer == nullptr) {
-        GiveUp(SDL_GetError());
-        return 1;
-    }
-    g_window.frameTexture = SDL_CreateTexture(g_window.renderer, SDL_PIXELFORMAT_RGB888,
-                                              SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (g_window.frameTexture == nullptr) {
+    SetIcon(g_window.window.get());
+    g_window.renderer.reset(CreateRenderer(g_window.window.get()));
+    if (g_window.renderer == nullptr || !CreateFrameTexture()) {
         GiveUp(SDL_GetError());
         return 1;
     }
@@ -388,6 +467,8 @@ int FrameWindowUpdate(const PixelType* pixels)
     g_window.frame = pixels;
     if (g_window.window != nullptr) {
         HandleEvents();
+    }
+    if (g_window.window != nullptr) { // still there after a renderer reset
         Paint();
     }
     return 1;
@@ -404,7 +485,7 @@ void FrameWindowClose()
 
 SDL_Window* FrameWindowSdlWindow()
 {
-    return g_window.window;
+    return g_window.window.get();
 }
 
 bool FrameWindowIsHeadless()

@@ -21,13 +21,20 @@
 //     process at once with exit status 0, after restoring the terminal;
 //   - the game keys w, a, d, s, p, k and h typed in the window are queued for
 //     the game as if typed in the terminal.
-// Without a graphics display a warning goes to standard error once and every
-// call still succeeds, so the game can be played in the terminal alone.
+// The window carries the game's icon. A renderer reset (Windows sends one
+// after a lock screen or a driver update) makes again what it lost.
+// Without a graphics display, or when SDL can start only a driver that shows
+// nothing (offscreen, dummy) that SDL_VIDEODRIVER did not ask for, a warning
+// goes to standard error once and every call still succeeds, so the game can
+// be played in the terminal alone.
 
 using PixelType = std::int32_t;
 
 /// Opens the window, titled `title`, with a client area of width x height
-/// pixels, centred on the display. Always returns 1.
+/// pixels, centred on the display. Returns 1 when the game can go on, and it
+/// always can: a window that cannot be shown gives the warning above, not a
+/// failure. (0 would mean the game cannot go on; the screen turns it into a
+/// failed open, but this window layer never returns it.)
 int FrameWindowOpen(const char* title, int width, int height);
 
 /// Shows the frame at once and handles every pending window event without

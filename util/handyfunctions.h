@@ -10,8 +10,11 @@
 // General helpers: random launch vectors and points, prompts on the standard
 // streams, and a two-key command menu (pause and quit) with its key poll.
 
-/// The command menu: the keys and, at the same index, their names. This is
-/// the one definition every module shares.
+/// The general-purpose command menu of ShowCommands and CheckCommands: the
+/// keys and, at the same index, their names. It is not the game's key map:
+/// the game reads its keys (quit is k there) through CPlayer::GetCommand with
+/// the codes of game/commands.h, and uses neither of these two functions; the
+/// table serves programs and tests built on these helpers alone.
 constexpr int NUM_COMMANDS = 2;
 inline constexpr char COMMAND_KEYS[NUM_COMMANDS] = {'q', 'p'};
 inline constexpr std::string_view COMMAND_NAMES[NUM_COMMANDS] = {"Quit", "Pause"};

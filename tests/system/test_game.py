@@ -189,6 +189,44 @@ class Fullscreen(XGame):
                    ('2', 2), ('F11', 2, False, True), ('Escape',))  # 2 leaves fullscreen first
         self.ended(self.game)
 
+class WindowIcon(XGame):  # the game's icon from the build's picture generator
+    SCREEN, PICTURE = (1600, 1200), (640, 480)
+
+    def test_window_shows_the_drawn_icon(self):
+        with open(BUILD + '/icons/windowicon.h') as header:  # RGBA bytes
+            rgba = [int(v) for v in re.findall(r'\b\d+\b', header.read().split('{')[1])]
+        argb = [a << 24 | r << 16 | g << 8 | b for r, g, b, a in zip(*[iter(rgba)] * 4)]
+        icon = self.x.run('xprop', '-id', self.win, '-f', '_NET_WM_ICON', '32c', '_NET_WM_ICON')
+        self.assertEqual([int(v) for v in icon.split('=')[-1].split(',')], [48, 48] + argb)
+
+class Unreachable(Game):  # DISPLAY names a display that no X server serves
+    def test_warns_and_plays_in_the_terminal_alone(self):
+        number = next(n for n in range(4242, 4342) if not os.path.exists(f'/tmp/.X{n}-lock'))
+        game = self.game(tty=False, keys='Ann\rkn', env={
+            'SDL_VIDEODRIVER': '', 'DISPLAY': f':{number}', 'WAYLAND_DISPLAY': 'none-here'})
+        game.close_input()
+        self.assertEqual((game.wait_exit(), game.out), (0, BANNER + 'Ann\n' + HELP + end('Ann')))
+        self.assertIn(f'quorvadellix: warning: cannot open the graphics window (no graphics '
+                      f'display answers at DISPLAY=:{number} or WAYLAND_DISPLAY=none-here; SDL '
+                      'could start only its offscreen driver, which shows nothing); the game '
+                      'goes on in the terminal without it\n', game.err)
+
+class Install(unittest.TestCase):  # cmake --install right after the build play.sh makes
+    def test_installs_every_file_into_a_fresh_prefix(self):
+        prefix = self.enterContext(tempfile.TemporaryDirectory())
+        for step in (['--build', BUILD, '--target', 'qv_installed_files'],
+                     ['--install', BUILD, '--prefix', prefix]):
+            subprocess.run(['cmake', *step], check=True, stdout=subprocess.DEVNULL)
+        share, icons = 'share/games/quorvadellix/', 'share/icons/hicolor/%s/apps/quorvadellix.png'
+        self.assertEqual(sorted(os.path.relpath(f, prefix) for f in glob.glob(
+            prefix + '/**', recursive=True) if os.path.isfile(f)), sorted([
+                'games/quorvadellix', 'lib/games/quorvadellix/quorvadellix',
+                share + 'space_image.jpg', share + 'space_image_welcome.jpg',
+                'share/applications/quorvadellix.desktop', 'share/man/man6/quorvadellix.6.gz',
+                'share/metainfo/quorvadellix.metainfo.xml', 'share/doc/quorvadellix/copyright',
+                'share/doc/quorvadellix/changelog.gz',
+                *(icons % f'{n}x{n}' for n in (48, 128, 256))]))
+
 class Package(Game):
     def test_plays_from_any_folder_and_passes_debian_checks(self):
         work, empty, own = (self.enterContext(tempfile.TemporaryDirectory()) for _ in range(3))
