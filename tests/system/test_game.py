@@ -1,6 +1,6 @@
 """The real game end to end. Usage: test_game.py CLASS[.TEST], with QV_GAME (the binary),
 QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_EXE and QV_WINE_RUN set."""
-import glob, os, re, signal, subprocess, sys, tempfile, unittest  # noqa: E401
+import glob, os, re, signal, struct, subprocess, sys, tempfile, unittest  # noqa: E401
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
@@ -226,6 +226,40 @@ class Install(unittest.TestCase):  # cmake --install right after the build play.
                 'share/metainfo/quorvadellix.metainfo.xml', 'share/doc/quorvadellix/copyright',
                 'share/doc/quorvadellix/changelog.gz',
                 *(icons % f'{n}x{n}' for n in (48, 128, 256))]))
+
+class WindowsResources(unittest.TestCase):  # read back from the exe's resource section
+    def resources(self, kind):
+        """The data of every resource of that type in EXE, a PE file."""
+        with open(EXE, 'rb') as exe:
+            pe = exe.read()
+        at = struct.unpack_from('<I', pe, 0x3C)[0] + 4  # the COFF header
+        count, optional = struct.unpack_from('<H12xH', pe, at + 2)
+        va, raw = next(struct.unpack_from('<I4xI', pe, s + 12) for s in range(
+            at + 20 + optional, at + 20 + optional + 40 * count, 40) if pe[s:s + 6] == b'.rsrc\0')
+
+        def entries(offset):  # a directory's (id, offset) pairs; the top bit marks a directory
+            named, ids = struct.unpack_from('<HH', pe, raw + offset + 12)
+            return [struct.unpack_from('<II', pe, raw + offset + 16 + 8 * i)
+                    for i in range(named + ids)]
+        data = [struct.unpack_from('<II', pe, raw + leaf) for k, names in entries(0) if k == kind
+                for _, langs in entries(names & 0x7FFFFFFF)
+                for _, leaf in entries(langs & 0x7FFFFFFF)]
+        return [pe[rva - va + raw:rva - va + raw + size] for rva, size in data]
+
+    def test_icon_version_and_manifest(self):
+        group = self.resources(14)[0]  # RT_GROUP_ICON: 6 bytes, then 14 for each image
+        self.assertEqual([group[6 + 14 * i] or 256 for i in range(group[4])], [16, 32, 48, 256])
+        self.assertEqual([icon[:4] for icon in self.resources(3)], [b'\x89PNG'] * 4)
+        with open(os.path.dirname(__file__) + '/../../CMakeLists.txt') as cmake:
+            version = re.search(r'project\(\S+ VERSION (\S+)', cmake.read())[1]
+        text = self.resources(16)[0].decode('utf-16-le', 'replace')  # RT_VERSION
+        for key, value in [('ProductName', 'Quorvadellix'), ('FileVersion', version),
+                           ('OriginalFilename', 'quorvadellix.exe'), ('ProductVersion', version)]:
+            self.assertRegex(text, f'{key}\0+{re.escape(value)}\0')
+        manifest = self.resources(24)[0].decode()  # RT_MANIFEST
+        self.assertIn('<requestedExecutionLevel level="asInvoker"', manifest)
+        self.assertIn('<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>', manifest)
+        self.assertNotIn('<activeCodePage', manifest)
 
 class Package(Game):
     def test_plays_from_any_folder_and_passes_debian_checks(self):
