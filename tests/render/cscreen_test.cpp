@@ -1,3 +1,5 @@
+#include "game/commands.h"
+#include "game/cplayer.h"
 #include "render/cscreen.h"
 #include "render/framewindow_detail.h"
 #include "support/pixels.h"
@@ -73,4 +75,45 @@ TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
             open.SetBackground(*image),
             death("IsOpen\\(\\) && image\\.IsValid\\(\\) && image\\.GetWidth\\(\\)==Width\\(\\) "
                   "&& image\\.GetHeight\\(\\)==Height\\(\\)"));
+}
+namespace {
+// What the window shows around its bottom right corner (x from the left, y from the top): the
+// menu's frame and background there, the field left of and above it.
+std::vector<std::uint32_t> Corner()
+{
+    std::vector<std::uint32_t> shown(4);
+    const SDL_Rect at[] = {{319, 239, 1, 1}, {318, 238, 1, 1}, {179, 238, 1, 1}, {318, 159, 1, 1}};
+    for (int i = 0; i < 4; ++i)
+        SDL_RenderReadPixels(SDL_GetRenderer(FrameWindowSdlWindow()), &at[i],
+                             SDL_PIXELFORMAT_RGB888, &shown[i], 4);
+    return {shown[0] & 0xFFFFFFU, shown[1] & 0xFFFFFFU, shown[2] & 0xFFFFFFU, shown[3] & 0xFFFFFFU};
+}
+} // namespace
+
+// While the window is open: the screen saver is held off, every steering key typed in the
+// window reaches the game as from the terminal, a menu opened at the bottom right corner stays
+// wholly inside, and after a renderer reset the next present shows the new frame and the menu.
+TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
+{
+    CScreen screen("Window", 320, 240, 0x123456, false);
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+    SDL_Event events[3] = {{SDL_TEXTINPUT}};
+    std::strcpy(events[0].text.text, "wxadspkWh");
+    events[1].button = {SDL_MOUSEBUTTONDOWN, 0, 0, 0,   SDL_BUTTON_RIGHT,
+                        SDL_PRESSED,         1, 0, 319, 239};
+    SDL_PushEvent(&events[0]);
+    SDL_PushEvent(&events[1]);
+    screen.Refresh();
+    CPlayer player("Ann");
+    for (const int command :
+         {CMD_FORWARD, CMD_TURN_LEFT, CMD_TURN_RIGHT, CMD_BRAKE, CMD_PAUSE, CMD_QUIT, CMD_HELP})
+        EXPECT_EQ(player.GetCommand(), command);
+    EXPECT_EQ(Corner(), std::vector<std::uint32_t>({0x404040, 0xF0F0F0, 0x123456, 0x123456}));
+    for (const Uint32 reset : {SDL_RENDER_TARGETS_RESET, SDL_RENDER_DEVICE_RESET}) {
+        screen.Clear(static_cast<PixelType>(reset));
+        events[2].type = reset;
+        SDL_PushEvent(&events[2]);
+        screen.Refresh();
+        EXPECT_EQ(Corner(), std::vector<std::uint32_t>({0x404040, 0xF0F0F0, reset, reset}));
+    }
 }

@@ -1,6 +1,6 @@
 """The real game end to end. Usage: test_game.py CLASS[.TEST], with QV_GAME (the binary),
 QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_EXE and QV_WINE_RUN set."""
-import glob, os, re, signal, struct, subprocess, sys, tempfile, unittest  # noqa: E401
+import glob, os, re, signal, subprocess, sys, tempfile, unittest  # noqa: E401
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
@@ -194,7 +194,7 @@ class WindowIcon(XGame):  # the game's icon from the build's picture generator
 
     def test_window_shows_the_drawn_icon(self):
         with open(BUILD + '/icons/windowicon.h') as header:  # RGBA bytes
-            rgba = [int(v) for v in re.findall(r'\b\d+\b', header.read().split('{')[1])]
+            rgba = [int(v) for v in header.read().split('{')[1].split(',')[:-1]]
         argb = [a << 24 | r << 16 | g << 8 | b for r, g, b, a in zip(*[iter(rgba)] * 4)]
         icon = self.x.run('xprop', '-id', self.win, '-f', '_NET_WM_ICON', '32c', '_NET_WM_ICON')
         self.assertEqual([int(v) for v in icon.split('=')[-1].split(',')], [48, 48] + argb)
@@ -202,9 +202,8 @@ class WindowIcon(XGame):  # the game's icon from the build's picture generator
 class Unreachable(Game):  # DISPLAY names a display that no X server serves
     def test_warns_and_plays_in_the_terminal_alone(self):
         number = next(n for n in range(4242, 4342) if not os.path.exists(f'/tmp/.X{n}-lock'))
-        game = self.game(tty=False, keys='Ann\rkn', env={
-            'SDL_VIDEODRIVER': '', 'DISPLAY': f':{number}', 'WAYLAND_DISPLAY': 'none-here'})
-        game.close_input()
+        env = {'SDL_VIDEODRIVER': '', 'DISPLAY': f':{number}', 'WAYLAND_DISPLAY': 'none-here'}
+        (game := self.game(tty=False, keys='Ann\rkn', env=env)).close_input()
         self.assertEqual((game.wait_exit(), game.out), (0, BANNER + 'Ann\n' + HELP + end('Ann')))
         self.assertIn(f'quorvadellix: warning: cannot open the graphics window (no graphics '
                       f'display answers at DISPLAY=:{number} or WAYLAND_DISPLAY=none-here; SDL '
@@ -213,53 +212,34 @@ class Unreachable(Game):  # DISPLAY names a display that no X server serves
 
 class Install(unittest.TestCase):  # cmake --install right after the build play.sh makes
     def test_installs_every_file_into_a_fresh_prefix(self):
-        prefix = self.enterContext(tempfile.TemporaryDirectory())
+        prefix, g = self.enterContext(tempfile.TemporaryDirectory()), 'quorvadellix'
         for step in (['--build', BUILD, '--target', 'qv_installed_files'],
                      ['--install', BUILD, '--prefix', prefix]):
             subprocess.run(['cmake', *step], check=True, stdout=subprocess.DEVNULL)
-        share, icons = 'share/games/quorvadellix/', 'share/icons/hicolor/%s/apps/quorvadellix.png'
         self.assertEqual(sorted(os.path.relpath(f, prefix) for f in glob.glob(
-            prefix + '/**', recursive=True) if os.path.isfile(f)), sorted([
-                'games/quorvadellix', 'lib/games/quorvadellix/quorvadellix',
-                share + 'space_image.jpg', share + 'space_image_welcome.jpg',
-                'share/applications/quorvadellix.desktop', 'share/man/man6/quorvadellix.6.gz',
-                'share/metainfo/quorvadellix.metainfo.xml', 'share/doc/quorvadellix/copyright',
-                'share/doc/quorvadellix/changelog.gz',
-                *(icons % f'{n}x{n}' for n in (48, 128, 256))]))
+            prefix + '/**', recursive=True) if os.path.isfile(f)), sorted(
+            f'games/{g} lib/games/{g}/{g} share/games/{g}/space_image.jpg share/man/man6/{g}.6.gz '
+            f'share/games/{g}/space_image_welcome.jpg share/applications/{g}.desktop '
+            f'share/metainfo/{g}.metainfo.xml share/doc/{g}/copyright share/doc/{g}/changelog.gz '
+            f'share/icons/hicolor/48x48/apps/{g}.png share/icons/hicolor/128x128/apps/{g}.png '
+            f'share/icons/hicolor/256x256/apps/{g}.png'.split()))
 
-class WindowsResources(unittest.TestCase):  # read back from the exe's resource section
-    def resources(self, kind):
-        """The data of every resource of that type in EXE, a PE file."""
-        with open(EXE, 'rb') as exe:
-            pe = exe.read()
-        at = struct.unpack_from('<I', pe, 0x3C)[0] + 4  # the COFF header
-        count, optional = struct.unpack_from('<H12xH', pe, at + 2)
-        va, raw = next(struct.unpack_from('<I4xI', pe, s + 12) for s in range(
-            at + 20 + optional, at + 20 + optional + 40 * count, 40) if pe[s:s + 6] == b'.rsrc\0')
-
-        def entries(offset):  # a directory's (id, offset) pairs; the top bit marks a directory
-            named, ids = struct.unpack_from('<HH', pe, raw + offset + 12)
-            return [struct.unpack_from('<II', pe, raw + offset + 16 + 8 * i)
-                    for i in range(named + ids)]
-        data = [struct.unpack_from('<II', pe, raw + leaf) for k, names in entries(0) if k == kind
-                for _, langs in entries(names & 0x7FFFFFFF)
-                for _, leaf in entries(langs & 0x7FFFFFFF)]
-        return [pe[rva - va + raw:rva - va + raw + size] for rva, size in data]
-
+class WindowsResources(unittest.TestCase):  # the exe's resources, read back by windres
     def test_icon_version_and_manifest(self):
-        group = self.resources(14)[0]  # RT_GROUP_ICON: 6 bytes, then 14 for each image
-        self.assertEqual([group[6 + 14 * i] or 256 for i in range(group[4])], [16, 32, 48, 256])
-        self.assertEqual([icon[:4] for icon in self.resources(3)], [b'\x89PNG'] * 4)
+        rc = subprocess.run(['x86_64-w64-mingw32-windres', '-i', EXE, '-O', 'rc'],
+                            capture_output=True, text=True, check=True).stdout.replace('""', '"')
         with open(os.path.dirname(__file__) + '/../../CMakeLists.txt') as cmake:
-            version = re.search(r'project\(\S+ VERSION (\S+)', cmake.read())[1]
-        text = self.resources(16)[0].decode('utf-16-le', 'replace')  # RT_VERSION
-        for key, value in [('ProductName', 'Quorvadellix'), ('FileVersion', version),
-                           ('OriginalFilename', 'quorvadellix.exe'), ('ProductVersion', version)]:
-            self.assertRegex(text, f'{key}\0+{re.escape(value)}\0')
-        manifest = self.resources(24)[0].decode()  # RT_MANIFEST
-        self.assertIn('<requestedExecutionLevel level="asInvoker"', manifest)
-        self.assertIn('<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>', manifest)
-        self.assertNotIn('<activeCodePage', manifest)
+            v = re.search(r'project\(\S+ VERSION (\d+)\.(\d+)', cmake.read()).groups()
+        # The group icon's entries: width and height (0 for 256) in octal, planes, bits.
+        self.assertEqual([int(w, 8) or 256 for w, h in re.findall(
+            r'"\\(\d+)\\(\d+)\\000\\000", 1, 32,', rc) if w == h], [16, 32, 48, 256])
+        for text in (f'FILEVERSION {v[0]}, {v[1]}, 0, 0', '"ProductName", "Quorvadellix"',
+                     f'"FileVersion", "{v[0]}.{v[1]}"', f'"ProductVersion", "{v[0]}.{v[1]}"',
+                     '"OriginalFilename", "quorvadellix.exe"', '"FileDescription", "Quorvadellix, ',
+                     '<requestedExecutionLevel level="asInvoker"',
+                     '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'):
+            self.assertIn(text, rc)
+        self.assertNotIn('<activeCodePage', rc)
 
 class Package(Game):
     def test_plays_from_any_folder_and_passes_debian_checks(self):
