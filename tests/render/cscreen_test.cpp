@@ -78,15 +78,16 @@ TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
 }
 namespace {
 // What the window shows around its bottom right corner (x from the left, y from the top): the
-// menu's frame and background there, the field left of and above it.
+// menu's frame on the last column and row, its background inside, the field left of and above.
 std::vector<std::uint32_t> Corner()
 {
-    std::vector<std::uint32_t> shown(4);
-    const SDL_Rect at[] = {{319, 239, 1, 1}, {318, 238, 1, 1}, {179, 238, 1, 1}, {318, 159, 1, 1}};
-    for (int i = 0; i < 4; ++i)
-        SDL_RenderReadPixels(SDL_GetRenderer(FrameWindowSdlWindow()), &at[i],
-                             SDL_PIXELFORMAT_RGB888, &shown[i], 4);
-    return {shown[0] & 0xFFFFFFU, shown[1] & 0xFFFFFFU, shown[2] & 0xFFFFFFU, shown[3] & 0xFFFFFFU};
+    std::vector<std::uint32_t> shown(5);
+    const SDL_Rect at[] = {
+        {319, 200, 1, 1}, {250, 239, 1, 1}, {318, 238, 1, 1}, {179, 238, 1, 1}, {318, 159, 1, 1}};
+    for (int i = 0; i < 5; ++i)
+        SDL_RenderReadPixels(SDL_GetRenderer(FrameWindowSdlWindow()), &at[i], SDL_PIXELFORMAT_BGR24,
+                             &shown[i], 3);
+    return shown;
 }
 } // namespace
 
@@ -108,12 +109,14 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     for (const int command :
          {CMD_FORWARD, CMD_TURN_LEFT, CMD_TURN_RIGHT, CMD_BRAKE, CMD_PAUSE, CMD_QUIT, CMD_HELP})
         EXPECT_EQ(player.GetCommand(), command);
-    EXPECT_EQ(Corner(), std::vector<std::uint32_t>({0x404040, 0xF0F0F0, 0x123456, 0x123456}));
+    EXPECT_EQ(Corner(),
+              std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, 0x123456, 0x123456}));
     for (const Uint32 reset : {SDL_RENDER_TARGETS_RESET, SDL_RENDER_DEVICE_RESET}) {
         screen.Clear(static_cast<PixelType>(reset));
         events[2].type = reset;
         SDL_PushEvent(&events[2]);
         screen.Refresh();
-        EXPECT_EQ(Corner(), std::vector<std::uint32_t>({0x404040, 0xF0F0F0, reset, reset}));
+        EXPECT_EQ(Corner(),
+                  std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, reset, reset}));
     }
 }
