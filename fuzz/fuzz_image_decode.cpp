@@ -35,10 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (DWORD y = 0; y < height; ++y) {
             const DWORD rowStep = small || y + 1 == height || y % step == 0 ? step : width;
             for (DWORD x = 0; x < width; x += rowStep) {
-                const RGBQUAD c = image.GetPixelRgb(static_cast<long>(x), static_cast<long>(y));
+                const qvdib::RGBQUAD c =
+                    image.GetPixelRgb(static_cast<long>(x), static_cast<long>(y));
                 sum += c.rgbBlue + c.rgbGreen + c.rgbRed;
             }
-            const RGBQUAD last =
+            const qvdib::RGBQUAD last =
                 image.GetPixelRgb(static_cast<long>(width) - 1, static_cast<long>(y));
             sum += last.rgbBlue;
         }

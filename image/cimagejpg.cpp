@@ -15,6 +15,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+using qvdib::RGBQUAD;
+
 namespace {
 
 /// Size of the data source's input buffer: each refill reads up to this many bytes.

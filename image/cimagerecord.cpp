@@ -7,6 +7,9 @@
 #include <cstring>
 #include <new>
 
+using qvdib::BITMAPINFOHEADER;
+using qvdib::RGBQUAD;
+
 namespace {
 
 constexpr DWORD HEADER_BYTES = sizeof(BITMAPINFOHEADER);

@@ -9,19 +9,20 @@
 // block with a 40-byte header, an optional palette and the pixel rows,
 // bottom line first), loaded from a file with format detection.
 
-// The bitmap's basic types carry the names of the Windows bitmap format, and
-// so does <windows.h>. They live in namespace qvdib, which the using-directive
-// below makes visible everywhere, so that a file may include both headers:
-// BYTE, WORD, DWORD and LONG are the very types Windows uses (where long has
-// 32 bits) and may be written as they are; RGBQUAD and BITMAPINFOHEADER, which
-// Windows defines too, are written qvdib::RGBQUAD in such a file.
-namespace qvdib {
-
+// The bitmap's types carry the names of the Windows bitmap format, and so
+// does <windows.h>; a file may include both, in either order. BYTE, WORD,
+// DWORD and LONG are the very types Windows uses (where long has 32 bits), so
+// the two declarations agree. RGBQUAD and BITMAPINFOHEADER, which Windows
+// defines as its own structures with the same layout, live in namespace
+// qvdib: write qvdib::RGBQUAD, or bring them in with using-declarations in a
+// file that does not include <windows.h>.
 using BYTE = unsigned char;
 using WORD = unsigned short;
 using DWORD = std::conditional_t<sizeof(long) == 4, unsigned long, std::uint32_t>;
 using LONG = std::conditional_t<sizeof(long) == 4, long, std::int32_t>;
 static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4, "DWORD and LONG have 32 bits");
+
+namespace qvdib {
 
 /// One palette entry or pixel colour: blue, green, red, reserved.
 struct RGBQUAD
@@ -49,8 +50,6 @@ struct BITMAPINFOHEADER
 };
 
 } // namespace qvdib
-
-using namespace qvdib; // NOLINT: the record's interface uses these names unqualified
 
 enum ENUM_IMAGE_FORMATS : DWORD
 {

@@ -39,7 +39,7 @@ public:
             const BYTE* bgr = Row(j) + 3 * static_cast<std::size_t>(i);
             return ColourOf(bgr[2], bgr[1], bgr[0]);
         }
-        const RGBQUAD rgb = m_image.GetPixelRgb(static_cast<long>(i), static_cast<long>(j));
+        const qvdib::RGBQUAD rgb = m_image.GetPixelRgb(static_cast<long>(i), static_cast<long>(j));
         return ColourOf(rgb.rgbRed, rgb.rgbGreen, rgb.rgbBlue);
     }
 

@@ -636,6 +636,7 @@ int main(int argc, char** argv)
         }
         const std::vector<int> icoSizes = {16, 32, 48, 256};
         std::vector<std::string> pngs;
+        pngs.reserve(icoSizes.size());
         for (const int size : icoSizes) {
             pngs.push_back(PngBytes(DrawIcon(sky, size), size));
         }

@@ -15,7 +15,7 @@ TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
         const CImageRecord image(name.c_str(), IMAGE_FORMAT_UNKNOWN);
         ASSERT_EQ(image.GetWidth() * 1000 + image.GetHeight(), 640480U);
         for (DWORD p = 0; p < 640 * 480; ++p) {
-            const RGBQUAD c = image.GetPixelRgb(p % 640, p / 640);
+            const qvdib::RGBQUAD c = image.GetPixelRgb(p % 640, p / 640);
             dark[i] += std::max({c.rgbRed, c.rgbGreen, c.rgbBlue}) < 0x50 ? 1.0 / (640 * 480) : 0.0;
         }
     }

@@ -7,7 +7,7 @@
 namespace {
 const char* const UNKNOWN_FORMAT = "Decode: Unknown or wrong format";
 const char* const TOO_LARGE = "Create: a 65000 x 65000 picture is larger than the 256 MiB limit";
-unsigned Packed(const RGBQUAD& q)
+unsigned Packed(const qvdib::RGBQUAD& q)
 {
     return q.rgbReserved << 24U | q.rgbRed << 16U | q.rgbGreen << 8U | q.rgbBlue;
 }
@@ -133,7 +133,7 @@ TEST(ImageRecord, CreateTransferPalettesAndFiles)
                                {5, 8, 12, 256}, {8, 8, 12, 256}, {9, 24, 32, 0}};
     for (const auto& d : depths) { // the header is copied into the block too
         ASSERT_NE(source.Create(10, 3, d[0], IMAGE_FORMAT_BMP), nullptr);
-        const auto* header = static_cast<const BITMAPINFOHEADER*>(source.GetDib());
+        const auto* header = static_cast<const qvdib::BITMAPINFOHEADER*>(source.GetDib());
         EXPECT_EQ((std::vector<DWORD>{source.GetBpp(), source.GetEffWidth(), source.GetNumColors(),
                                       header->biBitCount, header->biClrUsed}),
                   (std::vector<DWORD>{d[1], d[2], d[3], d[1], d[3]}))
@@ -153,7 +153,7 @@ TEST(ImageRecord, CreateTransferPalettesAndFiles)
     EXPECT_TRUE(target.Transfer(source) && target.GetDib() == block && !source.IsValid());
     EXPECT_EQ(target.GetType(), static_cast<DWORD>(IMAGE_FORMAT_JPG));
     target.SetYDPI(96); // updates the header copy at the start of the block too
-    EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(block)->biYPelsPerMeter, 3780);
+    EXPECT_EQ(static_cast<const qvdib::BITMAPINFOHEADER*>(block)->biYPelsPerMeter, 3780);
     EXPECT_TRUE(target.Transfer(target)); // must not free its own block
     CImageRecord moved(std::move(target));
     assigned = std::move(moved);

@@ -2,7 +2,8 @@
 // too: the basic types are Windows' own, and its bitmap reads the same through Windows' header.
 #include "image/cimagerecord.h"
 #include "support/pixels.h"
-#include <windows.h>
+
+#include <windows.h> // after the record's header, the harder order
 
 TEST(ImageRecordWindows, TheBitmapBlockIsAWindowsBitmap)
 {
