@@ -43,9 +43,9 @@ wineserver -p
 echo "== Windows unit tests under Wine"
 (cd "$build" && ctest -j "$jobs" --output-on-failure) || status=1
 
-echo "== The Windows game under Wine"
+echo "== The Windows game under Wine, and its resources"
 cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE="$build/quorvadellix.exe" >/dev/null
-(cd "$QV_ROOT/build" && ctest -R '^System\.Wine\.' --output-on-failure) || status=1
+(cd "$QV_ROOT/build" && ctest -R '^System\.(Wine\.|WindowsResources$)' --output-on-failure) || status=1
 # Leave build/ with the Linux suite alone: the Wine tests need this leg's X
 # server and wineserver, so a plain ctest there (or stress-tests.sh) skips them.
 cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE= >/dev/null
