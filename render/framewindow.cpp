@@ -1,6 +1,7 @@
 #include "render/framewindow.h"
 
 #include "platform/terminal.h"
+#include "platform/yield.h"
 #include "render/framewindow_detail.h"
 #include "render/framewindow_menu.h"
 #include "util/assertion.h"
@@ -69,8 +70,8 @@ void Warn(const char* reason)
 // explicitly chosen driver or an X11 or Wayland session is tried.
 bool HasDisplay()
 {
-#ifdef _WIN32
-    return true; // a Windows desktop always has one
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+    return true; // a Windows desktop or a page always has one
 #else
     for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
@@ -217,6 +218,27 @@ void Zoom(int factor)
     SDL_SetWindowPosition(g_window.window.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
+// F11 or Alt+Enter, pressed (not repeated).
+bool IsFullscreenKey(const SDL_KeyboardEvent& key)
+{
+    const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
+    return key.repeat == 0 &&
+           (key.keysym.sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0));
+}
+
+#ifdef __EMSCRIPTEN__
+// A page may go fullscreen only while the browser hands it the player's key,
+// so the fullscreen keys act as SDL receives them, not at the next frame.
+int ToggleFullscreenAtOnce(void*, SDL_Event* event)
+{
+    if (event->type == SDL_KEYDOWN && IsFullscreenKey(event->key)) {
+        ToggleFullscreen();
+        return 0;
+    }
+    return 1;
+}
+#endif
+
 void HandleKey(const SDL_KeyboardEvent& key)
 {
     if (key.keysym.sym == SDLK_ESCAPE) {
@@ -228,9 +250,7 @@ void HandleKey(const SDL_KeyboardEvent& key)
         }
         EndProcess();
     }
-    const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
-    if (key.repeat == 0 &&
-        (key.keysym.sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0))) {
+    if (IsFullscreenKey(key)) {
         ToggleFullscreen();
         return;
     }
@@ -432,6 +452,11 @@ int FrameWindowOpen(const char* title, int width, int height)
     // An ordinary desktop window: the compositor keeps running while it is
     // shown, so other windows do not flicker.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // In a page, keys typed elsewhere (the page's terminal) are not the window's.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+    // The game's presents wait for the page's next frame themselves
+    // (YieldFrame); SDL must not give the page a turn of its own on top.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Warn(SDL_GetError());
         return 1;
@@ -455,6 +480,9 @@ int FrameWindowOpen(const char* title, int width, int height)
         GiveUp(SDL_GetError());
         return 1;
     }
+#ifdef __EMSCRIPTEN__
+    SDL_SetEventFilter(&ToggleFullscreenAtOnce, nullptr);
+#endif
     SDL_StartTextInput();
     SDL_DisableScreenSaver();
     // Black until the first frame arrives.
@@ -471,6 +499,7 @@ int FrameWindowUpdate(const PixelType* pixels)
     if (g_window.window != nullptr) { // still there after a renderer reset
         Paint();
     }
+    YieldFrame();
     return 1;
 }
 
