@@ -121,6 +121,12 @@ class Signals(Game):
                 game.write('\003') if sig == signal.SIGINT else game.proc.send_signal(sig)
                 self.ended(game, -sig)
 
+    def test_under_nohup_sighup_stays_ignored(self):
+        game = self.playing(argv=['sh', '-c', 'trap "" HUP; exec "$0"', GAME])
+        game.proc.send_signal(signal.SIGHUP)  # as when its terminal closes
+        game.write('kn')
+        self.ended(game)
+
 class XGame(Game):  # the game paused in its first pass, its window on a private X server
     def setUp(self):
         self.x = X(self.SCREEN, wm=self.SCREEN[1] == 1000)
@@ -185,27 +191,38 @@ class Fullscreen(XGame):
     SCREEN, PICTURE = (1600, 1000), (400, 360)  # not the usual shape
 
     def test_keeps_the_shape_and_gives_the_window_back(self):
+        menu = 'mousemove --window W 344 100 click 3'  # 100 right of the bar in fullscreen
         self.steps(('F11', 1, False, True), ('F11', 1), ('alt+Return', 1, False, True),
-                   ('2', 2), ('F11', 2, False, True), ('Escape',))  # 2 leaves fullscreen first
+                   ('2', 2), ('F11', 2, False, True), (menu, 2, True, True),  # 2 leaves fullscreen
+                   ('F11', 2), ('alt+Return', 2, False, True), (menu, 2, True, True),  # F11 closes it
+                   ('mousemove --window W 414 116 click 1', 1), ('2', 2),  # Zoom 1 x 1, then 2
+                   ('mousemove --window W 100 100 click 3', 2, True),  # Zoom 2 x 2: same size
+                   ('mousemove --window W 170 140 click 1', 2), ('Escape',))
         self.ended(self.game)
 
 class Package(Game):
     def test_plays_from_any_folder_and_passes_debian_checks(self):
-        work, empty, own = (self.enterContext(tempfile.TemporaryDirectory()) for _ in range(3))
+        work, empty, own, half = (self.enterContext(tempfile.TemporaryDirectory()) for _ in range(4))
         subprocess.run(['cpack', '-G', 'DEB', '-B', work], cwd=BUILD, check=True,
                        stdout=subprocess.DEVNULL)
         deb = glob.glob(work + '/quorvadellix_*_amd64.deb')[0]
         subprocess.run(['dpkg-deb', '-x', deb, work + '/root'], check=True)
         jpeg(own + '/space_image.jpg', 64, 48)  # the player's own win, even when refused
         jpeg(own + '/space_image_welcome.jpg', 32, 48)
-        for cwd, status, out, err in [
-                (empty, 0, BANNER + 'Ann\n' + HELP + end('Ann'), ''),
-                (own, 1, '', 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 '
-                 'pixels but space_image.jpg is 64 x 48; both pictures must have the same size\n')]:
+        jpeg(half + '/space_image.jpg', 32, 48)  # one of them alone: the installed pair
+        played = (0, BANNER + 'Ann\n' + HELP + end('Ann'), '')
+        for cwd, *result in [(empty, *played), (half, *played), (
+                own, 1, '', 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 '
+                'pixels but space_image.jpg is 64 x 48; both pictures must have the same size\n')]:
             game = self.game(cwd, False, argv=[work + '/root/usr/games/quorvadellix'],
                              keys='Ann\rkn')
             game.close_input()
-            self.assertEqual((game.wait_exit(), game.out, game.err), (status, out, err))
+            self.assertEqual([game.wait_exit(), game.out, game.err], result)
+        # The menu entry needs a terminal for the dialogue and runs an installed command.
+        with open(glob.glob(work + '/root/usr/share/applications/*.desktop')[0]) as entry:
+            keys = dict(line.strip().split('=', 1) for line in entry if '=' in line)
+        self.assertEqual(keys['Terminal'], 'true')
+        self.assertTrue(os.access(work + '/root/usr/games/' + keys['Exec'].split()[0], os.X_OK))
         subprocess.run(f'cd {work}/root/usr/share && desktop-file-validate applications/*.desktop'
                        ' && ! appstreamcli validate --no-net metainfo/*.xml | grep ^E:'
                        f' && lintian --fail-on error {deb}', shell=True, check=True)
