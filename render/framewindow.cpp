@@ -353,9 +353,6 @@ int FrameWindowOpen(const char* title, int width, int height)
     // An ordinary desktop window: the compositor keeps running while it is
     // shown, so other windows do not flicker.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    // The keyboard stays with the terminal or console that carries the dialogue; a click into
-    // the window gives it the keyboard.
-    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Warn(SDL_GetError());
         return 1;

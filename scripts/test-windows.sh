@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Windows leg of the tests: cross-builds the game and its portable unit
-# tests with mingw-w64, runs those under Wine, then runs the Linux-side tests
-# that drive the Windows game under Wine (console over pipes, window under
-# Xvfb, imported DLLs). One X server and one persistent wineserver serve the
-# whole leg; the Wine prefix is private, in build-win/wineprefix.
+# tests with mingw-w64, runs those under Wine, packs the zip with
+# build-windows.sh, then runs the Linux-side tests that drive the game from
+# that zip under Wine (console over pipes, window under Xvfb, the zip's
+# content, a real console window beside a window manager). One X server and
+# one persistent wineserver serve the whole leg; the Wine prefix is private,
+# in build-win/wineprefix.
 # Expects the native build in build/ (for the pictures and the Linux-side
 # tests), as test.sh leaves it.
 set -euo pipefail
@@ -43,10 +45,13 @@ wineserver -p
 echo "== Windows unit tests under Wine"
 (cd "$build" && ctest -j "$jobs" --output-on-failure) || status=1
 
-echo "== The Windows game under Wine"
-cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE="$build/quorvadellix.exe" >/dev/null
-(cd "$QV_ROOT/build" && ctest -R '^System\.Wine\.' --output-on-failure) || status=1
+echo "== The Windows zip, and the game from it under Wine"
+"$QV_ROOT/scripts/build-windows.sh"
+export QV_WINDOWS_HELPER=$build/consolewatch.exe
+cmake "$QV_ROOT/build" -DQV_WINDOWS_ZIP="$QV_ROOT/dist/quorvadellix-windows-x64.zip" >/dev/null
+(cd "$QV_ROOT/build" && ctest -R '^System\.Wine\.' --output-on-failure ${QV_WINE_CTEST_ARGS:-}) ||
+  status=1
 # Leave build/ with the Linux suite alone: the Wine tests need this leg's X
 # server and wineserver, so a plain ctest there (or stress-tests.sh) skips them.
-cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE= >/dev/null
+cmake "$QV_ROOT/build" -DQV_WINDOWS_ZIP= >/dev/null
 exit $status

@@ -1,12 +1,12 @@
 """The real game end to end. Usage: test_game.py CLASS[.TEST], with QV_GAME (the binary),
-QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_EXE and QV_WINE_RUN set."""
-import glob, os, re, signal, subprocess, sys, tempfile, unittest  # noqa: E401
+QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_ZIP, QV_WINE_RUN, WINEPREFIX and
+QV_WINDOWS_HELPER (consolewatch.exe) set."""
+import glob, os, re, signal, subprocess, sys, tempfile, unittest, zipfile  # noqa: E401
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
 
-GAME, BUILD, EXE = (os.environ.get(v, '') for v in ('QV_GAME', 'QV_BUILD', 'QV_WINDOWS_EXE'))
-WINE = [os.environ.get('QV_WINE_RUN'), os.path.dirname(EXE) + '/wineprefix', EXE]
+GAME, BUILD, ZIP = (os.environ.get(v, '') for v in ('QV_GAME', 'QV_BUILD', 'QV_WINDOWS_ZIP'))
 
 # The dialogue as a player sees it, written out apart from the game's code.
 STARS = '*' * 50 + '\n'
@@ -227,12 +227,26 @@ class Package(Game):
                        ' && ! appstreamcli validate --no-net metainfo/*.xml | grep ^E:'
                        f' && lintian --fail-on error {deb}', shell=True, check=True)
 
-class Wine(Game):  # the cross-built game under Wine, on the display that DISPLAY names
+class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the display DISPLAY names
+    @classmethod
+    def setUpClass(cls):
+        cls.unpacked = tempfile.TemporaryDirectory()
+        with zipfile.ZipFile(ZIP) as archive:
+            cls.names = archive.namelist()
+            archive.extractall(cls.unpacked.name)
+        cls.folder = cls.unpacked.name + '/quorvadellix-windows-x64/'
+        cls.wine = [os.environ.get('QV_WINE_RUN'), os.environ.get('WINEPREFIX')]
+        cls.exe = cls.folder + 'quorvadellix.exe'
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.unpacked.cleanup()
+
     def test_console(self):
         folder = self.enterContext(tempfile.TemporaryDirectory())
         for name in ('space_image.jpg', 'space_image_welcome.jpg'):
             jpeg(f'{folder}/{name}', 64, 48)
-        game, closed = (self.game(folder, False, argv=WINE, keys=k)
+        game, closed = (self.game(folder, False, argv=self.wine + [self.exe], keys=k)
                         for k in ('Ann\rkykn', 'Ann\r'))
         closed.expect(HELP)
         closed.close_input()  # while a game runs
@@ -240,14 +254,23 @@ class Wine(Game):  # the cross-built game under Wine, on the display that DISPLA
         self.assertEqual((closed.wait_exit(), closed.out[-len(QUESTION):]), (0, QUESTION))
         with open(folder + '/space_image.jpg', 'wb') as bad:
             bad.write(b'x' * 9)
-        bad = self.game(folder, False, argv=WINE)
+        bad = self.game(folder, False, argv=self.wine + [self.exe])
         self.assertEqual((bad.wait_exit(), bad.out), (1, ''))
         # One line (standard error is binary: no CR) naming the picture.
         self.assertRegex(bad.err, r'quorvadellix: [^\r\n]*space_image\.jpg[^\r\n]*\n\Z')
 
-    def test_dlls(self):
+    def test_zip(self):  # the tested exe, the pictures drawn, the how-to for Windows editors
+        self.assertEqual(sorted(self.names), ['quorvadellix-windows-x64/' + n for n in (
+            '', 'HOW-TO-PLAY.txt', 'quorvadellix.exe', 'space_image.jpg',
+            'space_image_welcome.jpg')])
+        for name in ('space_image.jpg', 'space_image_welcome.jpg'):
+            with open(self.folder + name, 'rb') as packed, open(f'{BUILD}/{name}', 'rb') as drawn:
+                self.assertEqual(packed.read(), drawn.read())
+        with open(self.folder + 'HOW-TO-PLAY.txt', 'rb') as text:
+            lines = text.read().split(b'\n')
+        self.assertTrue(len(lines) > 9 and all(line.endswith(b'\r') for line in lines[:-1]))
         names = {n.upper() for n in re.findall(r'DLL Name: (\S+)', subprocess.run(
-            ['x86_64-w64-mingw32-objdump', '-p', EXE], capture_output=True, text=True).stdout)}
+            ['x86_64-w64-mingw32-objdump', '-p', self.exe], capture_output=True, text=True).stdout)}
         self.assertIn('KERNEL32.DLL', names)
         self.assertLessEqual(names, {name + '.DLL' for name in (
             'ADVAPI32 GDI32 IMM32 KERNEL32 MSVCRT OLE32 OLEAUT32 SETUPAPI SHELL32 USER32 VERSION '
@@ -255,7 +278,7 @@ class Wine(Game):  # the cross-built game under Wine, on the display that DISPLA
 
     def test_window(self):
         x, (w, h, rgb) = X(), decode(BUILD + '/space_image_welcome.jpg')
-        game = self.game(BUILD, False, {'SDL_VIDEODRIVER': 'windows'}, WINE)
+        game = self.game(self.folder, False, {'SDL_VIDEODRIVER': 'windows'}, self.wine + [self.exe])
         sw, sh = (int(v) for v in re.findall(r'(?:Width|Height): +(\d+)',
                                              x.run('xwininfo', '-root')))
         # Centred, no window manager here: the client area is the window.
@@ -267,6 +290,35 @@ class Wine(Game):  # the cross-built game under Wine, on the display that DISPLA
         x.run('xdotool', 'windowfocus', '--sync', win, 'key', 'Escape')
         self.assertEqual(game.wait_exit(), 0)
         self.assertNotIn(QUESTION, game.out)
+
+    def test_console_window(self):
+        """A player at a Wine console window beside a window manager: the keyboard stays with the
+        console when the game's window opens, the help is on a cleared screen, and the console
+        bears the game's name while it runs."""
+        x, views = X((1280, 1024), wm=True), self.enterContext(tempfile.TemporaryDirectory())
+        self.addCleanup(x.stop)
+        views += '/views'
+        console = subprocess.Popen(self.wine + ['wineconsole', os.environ.get('QV_WINDOWS_HELPER'),
+                                                views, self.exe], cwd=self.folder,
+                                   env=dict(os.environ, **x.env))
+        self.addCleanup(lambda: console.kill() or console.wait())
+        xdotool = lambda *a: x.run('xdotool', *a).split()  # noqa: E731
+        window = xdotool('search', '--sync', '--name', '^qvwatch$')[0]
+        xdotool('mousemove', '--window', window, 20, 20, 'type', 'g')  # the pointer rests
+        # on the console; the game's window opens elsewhere, and the window manager
+        # gives the keyboard to every new window.
+        view = lambda: ([''] + (open(views).read().split('--\n') if os.path.exists(views)  # noqa
+                                else []))[-2]
+        until(lambda: set(xdotool('search', '--onlyvisible', '--name', '^Quorvadellix$')) -
+              {window}, lambda: 'the window: ' + view())
+        until(lambda: xdotool('getwindowfocus') == [window], lambda: 'the console focused')
+        xdotool('type', 'Ann\r')
+        until(lambda: 'HELP MENU' in view(), lambda: 'the help: ' + view())
+        self.assertTrue(view().startswith('title: Quorvadellix\n' + '*' * 50), view())
+        self.assertNotIn('[2J', view())
+        xdotool('type', 'kn')
+        until(lambda: view().endswith('exit 0\n'), lambda: 'the end: ' + view())
+        self.assertTrue(view().startswith('title: qvwatch\n'), view())
 
 if __name__ == '__main__':
     unittest.main()
