@@ -1,6 +1,7 @@
 // consolewatch REPORT PROGRAM: the view of a player at a console. Titles its console
-// "qvwatch", waits for the key g, runs PROGRAM on the same console and appends to REPORT
-// every new view: the title, the screen's lines, at the end "exit STATUS", then "--".
+// "qvwatch", waits for the key g, runs PROGRAM on the same console and, every 20 ms, replaces
+// REPORT with the view: the number of the look, the title, whether the console window is in
+// front (has the keyboard), the screen's lines and at the end "exit STATUS".
 #include <windows.h>
 
 #include <string>
@@ -10,7 +11,8 @@ std::string View(HANDLE screen)
 {
     char title[256] = {};
     GetConsoleTitleA(title, sizeof title);
-    std::string view = std::string("title: ") + title + "\n";
+    std::string view = std::string("title: ") + title + "\nfront: " +
+                       (GetForegroundWindow() == GetConsoleWindow() ? "console\n" : "other\n");
     CONSOLE_SCREEN_BUFFER_INFO info{};
     GetConsoleScreenBufferInfo(screen, &info);
     std::string line(static_cast<size_t>(info.dwSize.X), ' ');
@@ -33,8 +35,6 @@ int main(int argc, char** argv)
     while (ReadConsoleInputA(input, &key, 1, &count) != 0 &&
            !(key.EventType == KEY_EVENT && key.Event.KeyEvent.uChar.AsciiChar == 'g'))
         ;
-    HANDLE report = CreateFileA(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOA start{};
     start.cb = sizeof start;
     PROCESS_INFORMATION game{};
@@ -42,18 +42,19 @@ int main(int argc, char** argv)
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &start, &game))
         return 3;
-    std::string last;
-    for (bool running = true; running;) {
+    const std::string next = std::string(argv[1]) + ".next";
+    for (int look = 1, running = 1; running; ++look) {
         running = WaitForSingleObject(game.hProcess, 20) == WAIT_TIMEOUT; // a screen's pace
-        std::string view = View(screen);
+        std::string view = "look " + std::to_string(look) + "\n" + View(screen);
         DWORD status = 0;
         if (!running && GetExitCodeProcess(game.hProcess, &status))
             view += "exit " + std::to_string(status) + "\n";
+        HANDLE report =
+            CreateFileA(next.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
-        if (view != last)
-            WriteFile(report, (view + "--\n").data(), static_cast<DWORD>(view.size() + 3),
-                      &written, nullptr);
-        last = view;
+        WriteFile(report, view.data(), static_cast<DWORD>(view.size()), &written, nullptr);
+        CloseHandle(report); // then the view replaces the last one at once
+        MoveFileExA(next.c_str(), argv[1], MOVEFILE_REPLACE_EXISTING);
     }
     return 0;
 }
