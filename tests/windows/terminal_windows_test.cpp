@@ -43,10 +43,20 @@ protected:
         g_outputMode = Mode(g_output) & ~VT;
         ASSERT_NE(SetConsoleMode(g_input, LINE_MODE) && SetConsoleMode(g_output, g_outputMode), 0);
         FlushConsoleInputBuffer(g_input);
+        SetConsoleTitleA("before");
         SetStdHandle(STD_INPUT_HANDLE, g_input);
         SetStdHandle(STD_OUTPUT_HANDLE, g_output);
     }
-    void ExpectRestored() { EXPECT_TRUE(Mode() == LINE_MODE && Mode(g_output) == g_outputMode); }
+    static std::string Title()
+    {
+        char title[64] = {};
+        GetConsoleTitleA(title, sizeof title);
+        return title;
+    }
+    void ExpectRestored()
+    {
+        EXPECT_TRUE(Mode() == LINE_MODE && Mode(g_output) == g_outputMode && Title() == "before");
+    }
 };
 BOOL WINAPI Outlive(DWORD)
 {
@@ -63,6 +73,7 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
     EXPECT_TRUE(TerminalModeActive());
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
     EXPECT_EQ(Mode(g_output), g_outputMode | VT);
+    EXPECT_EQ(Title(), "Quorvadellix");
     // {down, repeats, virtual key, character}: releases and keys without a character type
     // nothing, except Alt's release after a character composed on the number pad.
     const int events[][4] = {{1, 1, 0, 'a'},     {0, 1, 0, 'a'},       {1, 1, VK_LEFT, 0},
