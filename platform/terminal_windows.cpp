@@ -179,8 +179,9 @@ void GiveBack(const INPUT_RECORD& record)
 
 // Moves typed characters from the console into the queue. While a prompt
 // has the console in line mode, an event read in the meantime goes back to
-// the console for the prompt to read. When the queue is full the reader
-// waits: keys typed ahead are never lost.
+// the console for the prompt to read; so does one read after the game has
+// given the console back (its shell would lose the key otherwise). When the queue is full the
+// reader waits: keys typed ahead are never lost.
 void ReadConsoleKeys()
 {
     ConsoleKeys& queue = Queue();
@@ -199,8 +200,11 @@ void ReadConsoleKeys()
         }
         const char key = TypedCharacter(record);
         std::unique_lock<std::mutex> lock(queue.mutex);
-        if (queue.readerPaused) {
+        if (queue.readerPaused || g_finished) {
             GiveBack(record);
+            if (g_finished) {
+                return; // the key is for the program that reads the console next
+            }
             continue;
         }
         if (count == 0 || key == 0) {

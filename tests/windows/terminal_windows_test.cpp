@@ -58,6 +58,15 @@ protected:
         EXPECT_TRUE(Mode() == LINE_MODE && Mode(g_output) == g_outputMode && Title() == "before");
     }
 };
+void Type(int down, int repeats, int key, int character)
+{
+    INPUT_RECORD record{};
+    record.EventType = KEY_EVENT;
+    record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
+    record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
+    DWORD written = 0;
+    ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &written), 0);
+}
 BOOL WINAPI Outlive(DWORD)
 {
     return TRUE;
@@ -79,14 +88,8 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
     const int events[][4] = {{1, 1, 0, 'a'},     {0, 1, 0, 'a'},       {1, 1, VK_LEFT, 0},
                              {1, 1, VK_MENU, 0}, {0, 1, VK_MENU, 'A'}, {1, 1, VK_RETURN, '\r'},
                              {1, 3, 0, 'w'},     {1, 1, 0, 'd'}};
-    for (const auto& [down, repeats, key, character] : events) {
-        INPUT_RECORD record{};
-        record.EventType = KEY_EVENT;
-        record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
-        record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
-        DWORD written = 0;
-        ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &written), 0);
-    }
+    for (const auto& [down, repeats, key, character] : events)
+        Type(down, repeats, key, character);
     std::string keys; // up to the last key, so that a lost key fails rather than waits
     while (keys.empty() || keys.back() != 'd')
         keys += TerminalGetKey();
@@ -98,6 +101,12 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
     TerminalRestore();
     ExpectRestored();
+    Type(1, 1, 0, 'q'); // after the end: left for the next program on the console
+    INPUT_RECORD record{};
+    DWORD count = 0;
+    ASSERT_EQ(WaitForSingleObject(g_input, 30000), WAIT_OBJECT_0);
+    ASSERT_NE(ReadConsoleInputA(g_input, &record, 1, &count), 0);
+    EXPECT_EQ(record.Event.KeyEvent.uChar.AsciiChar, 'q');
 }
 TEST_F(WindowsConsole, CtrlCAndFailedAssertionsEndTheGameAndRestoreTheConsole)
 {
