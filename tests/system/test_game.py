@@ -1,7 +1,8 @@
 """The real game end to end. Usage: test_game.py CLASS[.TEST], with QV_GAME (the binary),
 QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_ZIP, QV_WINE_RUN, WINEPREFIX and
 QV_WINDOWS_HELPER (consolewatch.exe) set."""
-import glob, io, os, re, signal, subprocess, sys, tempfile, time, unittest, zipfile  # noqa: E401
+import glob, io, os, re, shutil, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
+import zipfile
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
@@ -197,7 +198,7 @@ class Fullscreen(XGame):
         menu = 'mousemove --window W 344 100 click 3'  # 100 right of the bar in fullscreen
         self.steps(('F11', 1, False, True), ('F11', 1), ('alt+Return', 1, False, True),
                    ('2', 2), ('F11', 2, False, True), (menu, 2, True, True),  # 2 leaves fullscreen
-                   ('F11', 2), ('alt+Return', 2, False, True), (menu, 2, True, True),  # F11 closes it
+                   ('F11', 2), ('alt+Return', 2, False, True), (menu, 2, True, True),  # F11: closed
                    ('mousemove --window W 414 116 click 1', 1), ('2', 2),  # Zoom 1 x 1, then 2
                    ('mousemove --window W 100 100 click 3', 2, True),  # Zoom 2 x 2: same size
                    ('mousemove --window W 170 140 click 1', 2), ('Escape',))
@@ -205,7 +206,7 @@ class Fullscreen(XGame):
 
 class Package(Game):
     def test_plays_from_any_folder_and_passes_debian_checks(self):
-        work, empty, own, half = (self.enterContext(tempfile.TemporaryDirectory()) for _ in range(4))
+        work, empty, own, half = (self.enterContext(tempfile.TemporaryDirectory()) for _ in 'four')
         subprocess.run(['cpack', '-G', 'DEB', '-B', work], cwd=BUILD, check=True,
                        stdout=subprocess.DEVNULL)
         deb = glob.glob(work + '/quorvadellix_*_amd64.deb')[0]
@@ -233,23 +234,19 @@ class Package(Game):
 class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the display DISPLAY names
     @classmethod
     def setUpClass(cls):
-        cls.unpacked = tempfile.TemporaryDirectory()
         with zipfile.ZipFile(ZIP) as archive:
-            cls.names = archive.namelist()
-            archive.extractall(cls.unpacked.name)
-        cls.folder = cls.unpacked.name + '/quorvadellix-windows-x64/'
-        cls.wine = [os.environ.get('QV_WINE_RUN'), os.environ.get('WINEPREFIX')]
-        cls.exe = cls.folder + 'quorvadellix.exe'
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.unpacked.cleanup()
+            cls.names, folder = archive.namelist(), tempfile.mkdtemp()
+            archive.extractall(folder)
+        cls.addClassCleanup(shutil.rmtree, folder)
+        cls.folder = folder + '/quorvadellix-windows-x64/'
+        cls.wine = [os.environ.get('QV_WINE_RUN'), os.environ.get('WINEPREFIX'),
+                    cls.folder + 'quorvadellix.exe']
 
     def test_console(self):
         folder = self.enterContext(tempfile.TemporaryDirectory())
         for name in ('space_image.jpg', 'space_image_welcome.jpg'):
             jpeg(f'{folder}/{name}', 64, 48)
-        game, closed = (self.game(folder, False, argv=self.wine + [self.exe], keys=k)
+        game, closed = (self.game(folder, False, argv=self.wine, keys=k)
                         for k in ('Ann\rkykn', 'Ann\r'))
         closed.expect(HELP)
         closed.close_input()  # while a game runs
@@ -257,7 +254,7 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         self.assertEqual((closed.wait_exit(), closed.out[-len(QUESTION):]), (0, QUESTION))
         with open(folder + '/space_image.jpg', 'wb') as bad:
             bad.write(b'x' * 9)
-        bad = self.game(folder, False, argv=self.wine + [self.exe])
+        bad = self.game(folder, False, argv=self.wine)
         self.assertEqual((bad.wait_exit(), bad.out), (1, ''))
         # One line (standard error is binary: no CR) naming the picture.
         self.assertRegex(bad.err, r'quorvadellix: [^\r\n]*space_image\.jpg[^\r\n]*\n\Z')
@@ -266,14 +263,14 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         self.assertEqual(sorted(self.names), ['quorvadellix-windows-x64/' + n for n in (
             '', 'HOW-TO-PLAY.txt', 'quorvadellix.exe', 'space_image.jpg',
             'space_image_welcome.jpg')])
-        for name in ('space_image.jpg', 'space_image_welcome.jpg'):
-            with open(self.folder + name, 'rb') as packed, open(f'{BUILD}/{name}', 'rb') as drawn:
-                self.assertEqual(packed.read(), drawn.read())
-        with open(self.folder + 'HOW-TO-PLAY.txt', 'rb') as text:
-            lines = text.read().split(b'\n')
-        self.assertTrue(len(lines) > 9 and all(line.endswith(b'\r') for line in lines[:-1]))
+        for path in (f'{BUILD}/space_image.jpg', f'{BUILD}/space_image_welcome.jpg',
+                     os.path.dirname(__file__) + '/../../packaging/windows/HOW-TO-PLAY.txt'):
+            with open(path, 'rb') as source, open(self.folder + path.split('/')[-1], 'rb') as out:
+                self.assertEqual(out.read(), source.read().replace(  # Windows line ends
+                    b'\n', b'\r\n' if path.endswith('.txt') else b'\n'))
         names = {n.upper() for n in re.findall(r'DLL Name: (\S+)', subprocess.run(
-            ['x86_64-w64-mingw32-objdump', '-p', self.exe], capture_output=True, text=True).stdout)}
+            ['x86_64-w64-mingw32-objdump', '-p', self.wine[2]], capture_output=True,
+            text=True).stdout)}
         self.assertIn('KERNEL32.DLL', names)
         self.assertLessEqual(names, {name + '.DLL' for name in (
             'ADVAPI32 GDI32 IMM32 KERNEL32 MSVCRT OLE32 OLEAUT32 SETUPAPI SHELL32 USER32 VERSION '
@@ -281,7 +278,7 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
 
     def test_window(self):
         x, (w, h, rgb) = X(), decode(BUILD + '/space_image_welcome.jpg')
-        game = self.game(self.folder, False, {'SDL_VIDEODRIVER': 'windows'}, self.wine + [self.exe])
+        game = self.game(self.folder, False, {'SDL_VIDEODRIVER': 'windows'}, self.wine)
         sw, sh = (int(v) for v in re.findall(r'(?:Width|Height): +(\d+)',
                                              x.run('xwininfo', '-root')))
         # Centred, no window manager here: the client area is the window.
@@ -295,21 +292,19 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         self.assertNotIn(QUESTION, game.out)
 
     def test_console_window(self):
-        """A player at a Wine console window beside a window manager: the keyboard stays with the
-        console when the game's window opens, the help is on a cleared screen, and the console
-        bears the game's name while it runs."""
+        """A player at a Wine console window beside a window manager, which gives the keyboard to
+        every new window: the console gets it back, shows the help cleared and the game's title."""
         x, views = X((1280, 1024), wm=True), self.enterContext(tempfile.TemporaryDirectory())
         self.addCleanup(x.stop)
         views += '/views'
-        console = subprocess.Popen(self.wine + ['wineconsole', os.environ.get('QV_WINDOWS_HELPER'),
-                                                views, self.exe], cwd=self.folder,
-                                   env=dict(os.environ, **x.env))
+        console = subprocess.Popen(self.wine[:2] + ['wineconsole', os.environ.get(
+            'QV_WINDOWS_HELPER'), views, self.wine[2]], cwd=self.folder,
+            env=dict(os.environ, **x.env))
         self.addCleanup(lambda: console.kill() or console.wait())
         xdotool = lambda *a: x.run('xdotool', *a).split()  # noqa: E731
         window = xdotool('search', '--sync', '--name', '^qvwatch$')[0]
-        xdotool('mousemove', '--window', window, 20, 20, 'type', 'g')  # the pointer rests
-        # on the console; the game's window opens elsewhere, and the window manager
-        # gives the keyboard to every new window.
+        xdotool('mousemove', '--window', window, 20, 20, 'type', 'g')  # the pointer stays there
+
         def view():  # the latest look at the console: its number, then what it shows
             with open(views) if os.path.exists(views) else io.StringIO('look 0\n') as text:
                 number, shown = text.read().split('\n', 1)
