@@ -26,8 +26,6 @@ std::string View(HANDLE screen)
 } // namespace
 int main(int argc, char** argv)
 {
-    if (argc != 3)
-        return 2;
     SetConsoleTitleA("qvwatch");
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE), screen = GetStdHandle(STD_OUTPUT_HANDLE);
     INPUT_RECORD key{};
@@ -39,9 +37,9 @@ int main(int argc, char** argv)
     start.cb = sizeof start;
     PROCESS_INFORMATION game{};
     std::string command = std::string("\"") + argv[2] + "\"";
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &start, &game))
-        return 3;
+    if (argc != 3 || !CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &start, &game))
+        return 2;
     const std::string next = std::string(argv[1]) + ".next";
     for (int look = 1, running = 1; running; ++look) {
         running = WaitForSingleObject(game.hProcess, 20) == WAIT_TIMEOUT; // a screen's pace

@@ -50,8 +50,7 @@ protected:
     static std::string Title()
     {
         char title[64] = {};
-        GetConsoleTitleA(title, sizeof title);
-        return title;
+        return std::string(title, GetConsoleTitleA(title, sizeof title));
     }
     void ExpectRestored()
     {
@@ -67,14 +66,7 @@ void Type(int down, int repeats, int key, int character)
     DWORD written = 0;
     ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &written), 0);
 }
-BOOL WINAPI Outlive(DWORD)
-{
-    return TRUE;
-}
-void ReportCleanup()
-{
-    std::fputs("cleaned up\n", stderr);
-}
+const PHANDLER_ROUTINE Outlive = [](DWORD) -> BOOL { return TRUE; };
 } // namespace
 TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
 {
@@ -114,12 +106,12 @@ TEST_F(WindowsConsole, CtrlCAndFailedAssertionsEndTheGameAndRestoreTheConsole)
                  "Assertion failed: Mode\\(\\) == LINE_MODE");
     ExpectRestored();
     // Ctrl+C reaches every process on the console: this one outlives it, the game must not.
-    SetConsoleCtrlHandler(&Outlive, TRUE);
+    SetConsoleCtrlHandler(Outlive, TRUE);
     EXPECT_EXIT(
         {
-            SetConsoleCtrlHandler(&Outlive, FALSE);
+            SetConsoleCtrlHandler(Outlive, FALSE);
             SetConsoleCtrlHandler(nullptr, FALSE);
-            QvRegisterEmergencyCleanup(&ReportCleanup);
+            QvRegisterEmergencyCleanup([] { std::fputs("cleaned up\n", stderr); });
             TerminalInit();
             if (Mode() != LINE_MODE && Mode(g_output) == (g_outputMode | VT))
                 GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
