@@ -8,6 +8,7 @@
 # in build-win/wineprefix.
 # Expects the native build in build/ (for the pictures and the Linux-side
 # tests), as test.sh leaves it.
+# QV_STRESS_ROUNDS=N runs the Wine tests through stress-tests.sh, N times over.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/setup.sh
@@ -49,8 +50,11 @@ echo "== The Windows zip, and the game from it under Wine"
 "$QV_ROOT/scripts/build-windows.sh"
 export QV_WINDOWS_HELPER=$build/consolewatch.exe
 cmake "$QV_ROOT/build" -DQV_WINDOWS_ZIP="$QV_ROOT/dist/quorvadellix-windows-x64.zip" >/dev/null
-(cd "$QV_ROOT/build" && ctest -R '^System\.Wine\.' --output-on-failure ${QV_WINE_CTEST_ARGS:-}) ||
-  status=1
+if [ -n "${QV_STRESS_ROUNDS:-}" ]; then # the Wine tests beside CPU hogs, that many times over
+  QV_STRESS_TESTS='^System\.Wine\.' "$QV_ROOT/scripts/stress-tests.sh" "$QV_STRESS_ROUNDS" || status=1
+else
+  (cd "$QV_ROOT/build" && ctest -R '^System\.Wine\.' --output-on-failure) || status=1
+fi
 # Leave build/ with the Linux suite alone: the Wine tests need this leg's X
 # server and wineserver, so a plain ctest there (or stress-tests.sh) skips them.
 cmake "$QV_ROOT/build" -DQV_WINDOWS_ZIP= >/dev/null
