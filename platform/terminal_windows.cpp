@@ -4,9 +4,16 @@
 // Ctrl+C still raises the console's interrupt). A reader thread blocks on the
 // console input and puts the typed characters into a buffer of its own: polling
 // alone is not enough under Wine, whose console inside a Unix terminal
-// delivers keys only to a blocking read. Console output gets virtual-terminal
-// processing, so the clear sequence works; where the console refuses it,
-// clearing uses the console functions instead.
+// delivers keys only to a blocking read. While the game waits for a key typed
+// in the console, the console window gets the keyboard back from the game's
+// own graphics window (a window manager may hand it to every new window).
+//
+// Console output gets processed output and virtual-terminal processing. The
+// screen of a console is still cleared with the console functions, which
+// every console host understands: some accept virtual-terminal processing
+// and then show the clear sequence as text. The console is titled
+// "Quorvadellix" while the game runs; its modes and its title come back on
+// every way out.
 //
 // A pipe or a file on standard input is read byte by byte with the same
 // end-of-input behaviour as on POSIX systems, and both standard streams are
@@ -19,6 +26,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +53,8 @@ std::atomic<bool> g_outputModeChanged{false};
 // back after it.
 std::atomic<bool> g_finished{false};
 bool g_outputIsConsole = false;
-bool g_virtualTerminal = false;
+std::atomic<bool> g_titleChanged{false};
+char g_originalTitle[MAX_PATH] = {};
 
 // Characters typed in the console, shared by the console reader thread and
 // the game. Allocated once and never destroyed, so the reader may still use
@@ -100,6 +109,9 @@ void RestoreModes()
     }
     if (g_outputModeChanged.exchange(false)) {
         SetConsoleMode(g_output, g_originalOutput);
+    }
+    if (g_titleChanged.exchange(false)) {
+        SetConsoleTitleA(g_originalTitle);
     }
 }
 
@@ -167,8 +179,9 @@ void GiveBack(const INPUT_RECORD& record)
 
 // Moves typed characters from the console into the queue. While a prompt
 // has the console in line mode, an event read in the meantime goes back to
-// the console for the prompt to read. When the queue is full the reader
-// waits: keys typed ahead are never lost.
+// the console for the prompt to read; so does one read after the game has
+// given the console back (its shell would lose the key otherwise). When the queue is full the
+// reader waits: keys typed ahead are never lost.
 void ReadConsoleKeys()
 {
     ConsoleKeys& queue = Queue();
@@ -187,8 +200,11 @@ void ReadConsoleKeys()
         }
         const char key = TypedCharacter(record);
         std::unique_lock<std::mutex> lock(queue.mutex);
-        if (queue.readerPaused) {
+        if (queue.readerPaused || g_finished) {
             GiveBack(record);
+            if (g_finished) {
+                return; // the key is for the program that reads the console next
+            }
             continue;
         }
         if (count == 0 || key == 0) {
@@ -270,6 +286,20 @@ int PipeByte(bool wait)
     return g_pipeByte;
 }
 
+// Gives the console window the keyboard when the game's own window or no
+// window holds it; another program's window keeps it.
+void GiveConsoleTheKeyboard()
+{
+    const HWND console = GetConsoleWindow();
+    const HWND front = GetForegroundWindow();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(front, &owner);
+    if (console != nullptr && front != console &&
+        (front == nullptr || front == GetDesktopWindow() || owner == GetCurrentProcessId())) {
+        SetForegroundWindow(console);
+    }
+}
+
 void ClearWithConsoleFunctions()
 {
     CONSOLE_SCREEN_BUFFER_INFO info{};
@@ -303,15 +333,15 @@ void TerminalInit()
     QvRegisterEmergencyCleanup(&EmergencyRestore);
     SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
 
+    GetConsoleTitleA(g_originalTitle, sizeof g_originalTitle);
+    g_titleChanged = true;
+    SetConsoleTitleA("Quorvadellix");
     if (g_outputIsConsole) {
         const DWORD wanted =
             g_originalOutput | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING;
-        if (wanted == g_originalOutput) {
-            g_virtualTerminal = true;
-        } else {
+        if (wanted != g_originalOutput) {
             g_outputModeChanged = true;
-            g_virtualTerminal = SetConsoleMode(g_output, wanted) != 0;
-            g_outputModeChanged = g_virtualTerminal;
+            g_outputModeChanged = SetConsoleMode(g_output, wanted) != 0;
         }
     }
     if (g_inputIsConsole) {
@@ -347,7 +377,13 @@ int TerminalWaitByte()
     if (g_inputIsConsole) {
         ConsoleKeys& queue = Queue();
         std::unique_lock<std::mutex> lock(queue.mutex);
-        queue.changed.wait(lock, [&queue] { return queue.count > 0 || queue.consoleEnded; });
+        const auto arrived = [&queue] { return queue.count > 0 || queue.consoleEnded; };
+        while (!arrived()) {
+            lock.unlock();
+            GiveConsoleTheKeyboard();
+            lock.lock();
+            queue.changed.wait_for(lock, std::chrono::milliseconds(100), arrived);
+        }
         return queue.count > 0 ? PopKey(queue) : TERMINAL_END_OF_INPUT;
     }
     if (TerminalInputEnded()) {
@@ -379,7 +415,7 @@ void TerminalPutChar(char c)
 void TerminalClear()
 {
     TerminalInit();
-    if (g_outputIsConsole && !g_virtualTerminal) {
+    if (g_outputIsConsole) {
         std::fflush(stdout);
         ClearWithConsoleFunctions();
         return;

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 [ -f build/compile_commands.json ] || cmake -S . -B build >/dev/null
 mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' | grep -vE '^(build|fuzz)/')
-windows='_windows(_test)?\.cpp$'
+windows='_windows(_test)?\.cpp$|^tests/windows/'
 # The browser's files need emscripten's headers; its compiler checks them.
 web='_web\.cpp$'
 mapfile -t native < <(printf '%s\n' "${files[@]}" | grep -vE "$windows|$web")

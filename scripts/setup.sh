@@ -31,7 +31,7 @@ QV_WINDOWS_PACKAGES=(
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   nasm dpkg-dev zip
 )
-QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs)
+QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs evilwm)
 # The web build: Debian's emscripten and binaryen, Node.js for its tools and
 # the page's npm packages, apt's source tools for Debian's SDL2 and
 # libjpeg-turbo sources, zip for the folder's archive.

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The Windows leg of the tests: cross-builds the game and its portable unit
-# tests with mingw-w64, runs those under Wine, then runs the Linux-side tests
-# that drive the Windows game under Wine (console over pipes, window under
-# Xvfb, imported DLLs). One X server and one persistent wineserver serve the
-# whole leg; the Wine prefix is private, in build-win/wineprefix.
+# tests with mingw-w64, runs those under Wine, packs the zip with
+# build-windows.sh, then runs the Linux-side tests that drive the game from
+# that zip under Wine (console over pipes, window under Xvfb, the zip's
+# content, a real console window beside a window manager). One X server and
+# one persistent wineserver serve the whole leg; the Wine prefix is private,
+# in build-win/wineprefix.
 # Expects the native build in build/ (for the pictures and the Linux-side
 # tests), as test.sh leaves it.
+# QV_STRESS_ROUNDS=N runs the Wine tests through stress-tests.sh, N times over.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/setup.sh
@@ -43,10 +46,16 @@ wineserver -p
 echo "== Windows unit tests under Wine"
 (cd "$build" && ctest -j "$jobs" --output-on-failure) || status=1
 
-echo "== The Windows game under Wine, and its resources"
-cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE="$build/quorvadellix.exe" >/dev/null
-(cd "$QV_ROOT/build" && ctest -R '^System\.(Wine\.|WindowsResources$)' --output-on-failure) || status=1
+echo "== The Windows zip, the game from it under Wine, and its resources"
+"$QV_ROOT/scripts/build-windows.sh"
+export QV_WINDOWS_HELPER=$build/consolewatch.exe
+cmake "$QV_ROOT/build" -DQV_WINDOWS_ZIP="$QV_ROOT/dist/quorvadellix-windows-x64.zip" >/dev/null
+if [ -n "${QV_STRESS_ROUNDS:-}" ]; then # the Wine tests beside CPU hogs, that many times over
+  QV_STRESS_TESTS='^System\.(Wine\.|WindowsResources$)' "$QV_ROOT/scripts/stress-tests.sh" "$QV_STRESS_ROUNDS" || status=1
+else
+  (cd "$QV_ROOT/build" && ctest -R '^System\.(Wine\.|WindowsResources$)' --output-on-failure) || status=1
+fi
 # Leave build/ with the Linux suite alone: the Wine tests need this leg's X
 # server and wineserver, so a plain ctest there (or stress-tests.sh) skips them.
-cmake "$QV_ROOT/build" -DQV_WINDOWS_EXE= >/dev/null
+cmake "$QV_ROOT/build" -DQV_WINDOWS_ZIP= >/dev/null
 exit $status

@@ -19,7 +19,7 @@ fi
 echo "== Normal build"
 mkdir -p "$QV_ROOT/build"
 qv_configure_and_build "$QV_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_TESTS=ON \
-  -DQV_BUILD_BENCH=ON -DQV_WINDOWS_EXE=
+  -DQV_BUILD_BENCH=ON -DQV_WINDOWS_ZIP=
 if [ -x "$QV_ROOT/scripts/fuzz.sh" ]; then
   echo "== Fuzzing"
   "$QV_ROOT/scripts/fuzz.sh" || status=1

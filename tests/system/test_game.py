@@ -1,12 +1,13 @@
 """The real game end to end. Usage: test_game.py CLASS[.TEST], with QV_GAME (the binary),
-QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_EXE and QV_WINE_RUN set."""
-import glob, os, re, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
+QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_ZIP, QV_WINE_RUN, WINEPREFIX and
+QV_WINDOWS_HELPER (consolewatch.exe) set."""
+import glob, io, os, re, shutil, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
+import zipfile
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
 
-GAME, BUILD, EXE = (os.environ.get(v, '') for v in ('QV_GAME', 'QV_BUILD', 'QV_WINDOWS_EXE'))
-WINE = [os.environ.get('QV_WINE_RUN'), os.path.dirname(EXE) + '/wineprefix', EXE]
+GAME, BUILD, ZIP = (os.environ.get(v, '') for v in ('QV_GAME', 'QV_BUILD', 'QV_WINDOWS_ZIP'))
 
 # The dialogue as a player sees it, written out apart from the game's code.
 STARS = '*' * 50 + '\n'
@@ -124,6 +125,12 @@ class Signals(Game):
                 game.write('\003') if sig == signal.SIGINT else game.proc.send_signal(sig)
                 self.ended(game, -sig)
 
+    def test_under_nohup_sighup_stays_ignored(self):
+        game = self.playing(argv=['sh', '-c', 'trap "" HUP; exec "$0"', GAME])
+        game.proc.send_signal(signal.SIGHUP)  # as when its terminal closes
+        game.write('kn')
+        self.ended(game)
+
 class XGame(Game):  # the game paused in its first pass, its window on a private X server
     def setUp(self):
         self.x = X(self.SCREEN, wm=self.SCREEN[1] == 1000)
@@ -188,8 +195,13 @@ class Fullscreen(XGame):
     SCREEN, PICTURE = (1600, 1000), (400, 360)  # not the usual shape
 
     def test_keeps_the_shape_and_gives_the_window_back(self):
+        menu = 'mousemove --window W 344 100 click 3'  # 100 right of the bar in fullscreen
         self.steps(('F11', 1, False, True), ('F11', 1), ('alt+Return', 1, False, True),
-                   ('2', 2), ('F11', 2, False, True), ('Escape',))  # 2 leaves fullscreen first
+                   ('2', 2), ('F11', 2, False, True), (menu, 2, True, True),  # 2 leaves fullscreen
+                   ('F11', 2), ('alt+Return', 2, False, True), (menu, 2, True, True),  # F11: closed
+                   ('mousemove --window W 414 116 click 1', 1), ('2', 2),  # Zoom 1 x 1, then 2
+                   ('mousemove --window W 100 100 click 3', 2, True),  # Zoom 2 x 2: same size
+                   ('mousemove --window W 170 140 click 1', 2), ('Escape',))
         self.ended(self.game)
 
 class WindowIcon(XGame):  # the game's icon from the build's picture generator
@@ -228,9 +240,11 @@ class Install(unittest.TestCase):  # cmake --install right after the build play.
             f'share/icons/hicolor/48x48/apps/{g}.png share/icons/hicolor/128x128/apps/{g}.png '
             f'share/icons/hicolor/256x256/apps/{g}.png'.split()))
 
-class WindowsResources(unittest.TestCase):  # the exe's resources, read back by windres
+class WindowsResources(unittest.TestCase):  # the zipped exe's resources, read back by windres
     def test_icon_version_and_manifest(self):
-        rc = subprocess.run(['x86_64-w64-mingw32-windres', '-i', EXE, '-O', 'rc'],
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        exe = zipfile.ZipFile(ZIP).extract('quorvadellix-windows-x64/quorvadellix.exe', folder)
+        rc = subprocess.run(['x86_64-w64-mingw32-windres', '-i', exe, '-O', 'rc'],
                             capture_output=True, text=True, check=True).stdout.replace('""', '"')
         with open(os.path.dirname(__file__) + '/../../CMakeLists.txt') as cmake:
             v = re.search(r'project\(\S+ VERSION (\d+)\.(\d+)', cmake.read()).groups()
@@ -247,31 +261,47 @@ class WindowsResources(unittest.TestCase):  # the exe's resources, read back by 
 
 class Package(Game):
     def test_plays_from_any_folder_and_passes_debian_checks(self):
-        work, empty, own = (self.enterContext(tempfile.TemporaryDirectory()) for _ in range(3))
+        work, empty, own, half = (self.enterContext(tempfile.TemporaryDirectory()) for _ in 'four')
         subprocess.run(['cpack', '-G', 'DEB', '-B', work], cwd=BUILD, check=True,
                        stdout=subprocess.DEVNULL)
         deb = glob.glob(work + '/quorvadellix_*_amd64.deb')[0]
         subprocess.run(['dpkg-deb', '-x', deb, work + '/root'], check=True)
         jpeg(own + '/space_image.jpg', 64, 48)  # the player's own win, even when refused
         jpeg(own + '/space_image_welcome.jpg', 32, 48)
-        for cwd, status, out, err in [
-                (empty, 0, BANNER + 'Ann\n' + HELP + end('Ann'), ''),
-                (own, 1, '', 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 '
-                 'pixels but space_image.jpg is 64 x 48; both pictures must have the same size\n')]:
+        jpeg(half + '/space_image.jpg', 32, 48)  # one of them alone: the installed pair
+        played = (0, BANNER + 'Ann\n' + HELP + end('Ann'), '')
+        for cwd, *result in [(empty, *played), (half, *played), (
+                own, 1, '', 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 '
+                'pixels but space_image.jpg is 64 x 48; both pictures must have the same size\n')]:
             game = self.game(cwd, False, argv=[work + '/root/usr/games/quorvadellix'],
                              keys='Ann\rkn')
             game.close_input()
-            self.assertEqual((game.wait_exit(), game.out, game.err), (status, out, err))
+            self.assertEqual([game.wait_exit(), game.out, game.err], result)
+        # The menu entry needs a terminal for the dialogue and runs an installed command.
+        with open(glob.glob(work + '/root/usr/share/applications/*.desktop')[0]) as entry:
+            keys = dict(line.strip().split('=', 1) for line in entry if '=' in line)
+        self.assertEqual(keys['Terminal'], 'true')
+        self.assertTrue(os.access(work + '/root/usr/games/' + keys['Exec'].split()[0], os.X_OK))
         subprocess.run(f'cd {work}/root/usr/share && desktop-file-validate applications/*.desktop'
                        ' && ! appstreamcli validate --no-net metainfo/*.xml | grep ^E:'
                        f' && lintian --fail-on error {deb}', shell=True, check=True)
 
-class Wine(Game):  # the cross-built game under Wine, on the display that DISPLAY names
+class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the display DISPLAY names
+    @classmethod
+    def setUpClass(cls):
+        with zipfile.ZipFile(ZIP) as archive:
+            cls.names, folder = archive.namelist(), tempfile.mkdtemp()
+            archive.extractall(folder)
+        cls.addClassCleanup(shutil.rmtree, folder)
+        cls.folder = folder + '/quorvadellix-windows-x64/'
+        cls.wine = [os.environ.get('QV_WINE_RUN'), os.environ.get('WINEPREFIX'),
+                    cls.folder + 'quorvadellix.exe']
+
     def test_console(self):
         folder = self.enterContext(tempfile.TemporaryDirectory())
         for name in ('space_image.jpg', 'space_image_welcome.jpg'):
             jpeg(f'{folder}/{name}', 64, 48)
-        game, closed = (self.game(folder, False, argv=WINE, keys=k)
+        game, closed = (self.game(folder, False, argv=self.wine, keys=k)
                         for k in ('Ann\rkykn', 'Ann\r'))
         closed.expect(HELP)
         closed.close_input()  # while a game runs
@@ -279,14 +309,23 @@ class Wine(Game):  # the cross-built game under Wine, on the display that DISPLA
         self.assertEqual((closed.wait_exit(), closed.out[-len(QUESTION):]), (0, QUESTION))
         with open(folder + '/space_image.jpg', 'wb') as bad:
             bad.write(b'x' * 9)
-        bad = self.game(folder, False, argv=WINE)
+        bad = self.game(folder, False, argv=self.wine)
         self.assertEqual((bad.wait_exit(), bad.out), (1, ''))
         # One line (standard error is binary: no CR) naming the picture.
         self.assertRegex(bad.err, r'quorvadellix: [^\r\n]*space_image\.jpg[^\r\n]*\n\Z')
 
-    def test_dlls(self):
+    def test_zip(self):  # the tested exe, the pictures drawn, the how-to for Windows editors
+        self.assertEqual(sorted(self.names), ['quorvadellix-windows-x64/' + n for n in (
+            '', 'HOW-TO-PLAY.txt', 'quorvadellix.exe', 'space_image.jpg',
+            'space_image_welcome.jpg')])
+        for path in (f'{BUILD}/space_image.jpg', f'{BUILD}/space_image_welcome.jpg',
+                     os.path.dirname(__file__) + '/../../packaging/windows/HOW-TO-PLAY.txt'):
+            with open(path, 'rb') as source, open(self.folder + path.split('/')[-1], 'rb') as out:
+                self.assertEqual(out.read(), source.read().replace(  # Windows line ends
+                    b'\n', b'\r\n' if path.endswith('.txt') else b'\n'))
         names = {n.upper() for n in re.findall(r'DLL Name: (\S+)', subprocess.run(
-            ['x86_64-w64-mingw32-objdump', '-p', EXE], capture_output=True, text=True).stdout)}
+            ['x86_64-w64-mingw32-objdump', '-p', self.wine[2]], capture_output=True,
+            text=True).stdout)}
         self.assertIn('KERNEL32.DLL', names)
         self.assertLessEqual(names, {name + '.DLL' for name in (
             'ADVAPI32 GDI32 IMM32 KERNEL32 MSVCRT OLE32 OLEAUT32 SETUPAPI SHELL32 USER32 VERSION '
@@ -294,7 +333,7 @@ class Wine(Game):  # the cross-built game under Wine, on the display that DISPLA
 
     def test_window(self):
         x, (w, h, rgb) = X(), decode(BUILD + '/space_image_welcome.jpg')
-        game = self.game(BUILD, False, {'SDL_VIDEODRIVER': 'windows'}, WINE)
+        game = self.game(self.folder, False, {'SDL_VIDEODRIVER': 'windows'}, self.wine)
         sw, sh = (int(v) for v in re.findall(r'(?:Width|Height): +(\d+)',
                                              x.run('xwininfo', '-root')))
         # Centred, no window manager here: the client area is the window.
@@ -306,6 +345,40 @@ class Wine(Game):  # the cross-built game under Wine, on the display that DISPLA
         x.run('xdotool', 'windowfocus', '--sync', win, 'key', 'Escape')
         self.assertEqual(game.wait_exit(), 0)
         self.assertNotIn(QUESTION, game.out)
+
+    def test_console_window(self):
+        """A player at a Wine console window beside a window manager, which gives the keyboard to
+        every new window: the console gets it back, shows the help cleared and the game's title."""
+        x, views = X((1280, 1024), wm=True), self.enterContext(tempfile.TemporaryDirectory())
+        self.addCleanup(x.stop)
+        views += '/views'
+        console = subprocess.Popen(self.wine[:2] + ['wineconsole', os.environ.get(
+            'QV_WINDOWS_HELPER'), views, self.wine[2]], cwd=self.folder,
+            env=dict(os.environ, **x.env))
+        self.addCleanup(lambda: console.kill() or console.wait())
+        xdotool = lambda *a: x.run('xdotool', *a).split()  # noqa: E731
+        window = xdotool('search', '--sync', '--name', '^qvwatch$')[0]
+        xdotool('mousemove', '--window', window, 20, 20, 'type', 'g')  # the pointer stays there
+
+        def view():  # the latest look at the console: its number, then what it shows
+            with open(views) if os.path.exists(views) else io.StringIO('look 0\n') as text:
+                number, shown = text.read().split('\n', 1)
+            return int(number[5:]), shown
+        until(lambda: xdotool('getwindowfocus')[0] in set(xdotool(
+            'search', '--onlyvisible', '--name', '^Quorvadellix$')) - {window},
+            lambda: 'the window manager to focus the window: %r' % (view(),))
+        # Then the console gets the keyboard back in Windows' own terms. Wine moves the X
+        # keyboard focus only for windows no window manager manages: the pointer does it here.
+        focused = view()[0]
+        until(lambda: view()[0] > focused + 1 and 'front: console' in view()[1],
+              lambda: 'the console in front: %r' % (view(),))
+        xdotool('windowfocus', '--sync', window, 'type', 'Ann\n')
+        until(lambda: 'HELP MENU' in view()[1], lambda: 'the help: %r' % (view(),))
+        self.assertTrue(view()[1].startswith('title: Quorvadellix\nfront: console\n' + '*' * 50))
+        self.assertNotRegex(view()[1], r'\[2J|v 1\.0')  # cleared, with the console functions
+        xdotool('type', 'kn')
+        until(lambda: view()[1].endswith('exit 0\n'), lambda: 'the end: %r' % (view(),))
+        self.assertTrue(view()[1].startswith('title: qvwatch\n'), view())
 
 if __name__ == '__main__':
     unittest.main()

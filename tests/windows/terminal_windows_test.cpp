@@ -1,5 +1,5 @@
 // Key events written into a console's input arrive as the game's keys; every way out restores
-// the line mode.
+// the input and the output mode.
 #include "platform/terminal.h"
 #include "util/assertion.h"
 
@@ -7,70 +7,119 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
 constexpr DWORD LINE_MODE = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
-HANDLE g_input = INVALID_HANDLE_VALUE;
-DWORD Mode()
+constexpr DWORD VT = ENABLE_VIRTUAL_TERMINAL_PROCESSING;
+HANDLE g_input = INVALID_HANDLE_VALUE, g_output = INVALID_HANDLE_VALUE;
+DWORD g_outputMode = 0; // before the game
+DWORD Mode(HANDLE console = g_input)
 {
     DWORD mode = 0;
-    GetConsoleMode(g_input, &mode);
+    GetConsoleMode(console, &mode);
     return mode;
 }
-// A console in line mode as standard input. Under Wine without a terminal the console has no
-// input and is replaced.
+HANDLE Open(const char* name) // inherited by death-test children
+{
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       &inherited, OPEN_EXISTING, 0, nullptr);
+}
+// A console in line mode as standard input and output. Under Wine without a terminal the
+// console has no input and is replaced.
 class WindowsConsole : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         for (int attempt = 0; attempt < 2; ++attempt) {
-            g_input =
-                CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            g_input = Open("CONIN$");
             if (g_input != INVALID_HANDLE_VALUE || FreeConsole() == 0 || AllocConsole() == 0)
                 break;
         }
-        ASSERT_NE(SetConsoleMode(g_input, LINE_MODE), 0);
+        g_output = Open("CONOUT$");
+        g_outputMode = Mode(g_output) & ~VT;
+        ASSERT_NE(SetConsoleMode(g_input, LINE_MODE) && SetConsoleMode(g_output, g_outputMode), 0);
         FlushConsoleInputBuffer(g_input);
+        SetConsoleTitleA("before");
         SetStdHandle(STD_INPUT_HANDLE, g_input);
+        SetStdHandle(STD_OUTPUT_HANDLE, g_output);
+    }
+    static std::string Title()
+    {
+        char title[64] = {};
+        return std::string(title, GetConsoleTitleA(title, sizeof title));
+    }
+    void ExpectRestored()
+    {
+        EXPECT_TRUE(Mode() == LINE_MODE && Mode(g_output) == g_outputMode && Title() == "before");
     }
 };
+void Type(int down, int repeats, int key, int character)
+{
+    INPUT_RECORD record{};
+    record.EventType = KEY_EVENT;
+    record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
+    record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
+    DWORD written = 0;
+    ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &written), 0);
+}
+const PHANDLER_ROUTINE Outlive = [](DWORD) -> BOOL { return TRUE; };
 } // namespace
 TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
 {
     TerminalInit();
     EXPECT_TRUE(TerminalModeActive());
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
-    // {down, repeats, virtual key, character}: releases and keys without a character type nothing.
-    const int events[][4] = {{1, 1, 0, 'a'},          {0, 1, 0, 'a'}, {1, 1, VK_LEFT, 0},
-                             {1, 1, VK_RETURN, '\r'}, {1, 3, 0, 'w'}, {1, 1, 0, 'd'}};
-    for (const auto& [down, repeats, key, character] : events) {
-        INPUT_RECORD record{};
-        record.EventType = KEY_EVENT;
-        record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
-        record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
-        DWORD written = 0;
-        ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &written), 0);
-    }
+    EXPECT_EQ(Mode(g_output), g_outputMode | VT);
+    EXPECT_EQ(Title(), "Quorvadellix");
+    // {down, repeats, virtual key, character}: releases and keys without a character type
+    // nothing, except Alt's release after a character composed on the number pad.
+    const int events[][4] = {{1, 1, 0, 'a'},     {0, 1, 0, 'a'},       {1, 1, VK_LEFT, 0},
+                             {1, 1, VK_MENU, 0}, {0, 1, VK_MENU, 'A'}, {1, 1, VK_RETURN, '\r'},
+                             {1, 3, 0, 'w'},     {1, 1, 0, 'd'}};
+    for (const auto& [down, repeats, key, character] : events)
+        Type(down, repeats, key, character);
     std::string keys; // up to the last key, so that a lost key fails rather than waits
     while (keys.empty() || keys.back() != 'd')
         keys += TerminalGetKey();
-    EXPECT_EQ(keys, "a\rwwwd");
+    EXPECT_EQ(keys, "aA\rwwwd");
     {
         const CTerminalLineInput lineInput;
         EXPECT_EQ(Mode(), LINE_MODE);
     }
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
     TerminalRestore();
-    EXPECT_EQ(Mode(), LINE_MODE);
+    ExpectRestored();
+    Type(1, 1, 0, 'q'); // after the end: left for the next program on the console
+    INPUT_RECORD record{};
+    DWORD count = 0;
+    ASSERT_EQ(WaitForSingleObject(g_input, 30000), WAIT_OBJECT_0);
+    ASSERT_NE(ReadConsoleInputA(g_input, &record, 1, &count), 0);
+    EXPECT_EQ(record.Event.KeyEvent.uChar.AsciiChar, 'q');
 }
-TEST_F(WindowsConsole, FailedAssertionRestoresTheConsole)
+TEST_F(WindowsConsole, CtrlCAndFailedAssertionsEndTheGameAndRestoreTheConsole)
 {
     EXPECT_DEATH((TerminalInit(), QV_ASSERT(Mode() == LINE_MODE)),
                  "Assertion failed: Mode\\(\\) == LINE_MODE");
-    EXPECT_EQ(Mode(), LINE_MODE);
+    ExpectRestored();
+    // Ctrl+C reaches every process on the console: this one outlives it, the game must not.
+    SetConsoleCtrlHandler(Outlive, TRUE);
+    EXPECT_EXIT(
+        {
+            SetConsoleCtrlHandler(Outlive, FALSE);
+            SetConsoleCtrlHandler(nullptr, FALSE);
+            QvRegisterEmergencyCleanup([] { std::fputs("cleaned up\n", stderr); });
+            TerminalInit();
+            if (Mode() != LINE_MODE && Mode(g_output) == (g_outputMode | VT))
+                GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+            Sleep(60000); // only when the event was swallowed or not sent
+            std::_Exit(7);
+        },
+        [](int status) { return status != 7; }, "cleaned up");
+    ExpectRestored();
 }
 // A console input that fails for good ends the input, as the end of a pipe does, so that a game
 // does not run on unattended. A screen buffer passes for a console, but its input cannot be read.
