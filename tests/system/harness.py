@@ -1,5 +1,6 @@
-"""Runs the real game on a pseudo-terminal or pipes, and on an X server."""
-import ctypes, fcntl, os, pty, re, select, struct, subprocess, termios, time  # noqa: E401
+"""Runs the real game on a pseudo-terminal or pipes, on an X server, and in a browser."""
+import base64, ctypes, fcntl, functools, http.server, json, os, pty, re, select  # noqa: E401
+import struct, subprocess, tempfile, termios, threading, time  # noqa: E401
 
 def until(done, what, step=lambda: time.sleep(0.02), timeout=30):  # only trips on a hang
     end = time.monotonic() + timeout
@@ -161,3 +162,93 @@ def share_shown(shot, x, y, z, picture, tolerance):
     return sum(max(abs((shot(int(x + (p % width + .5) * z), int(y + (p // width + .5) * z))
                         >> 16 - 8 * c & 255) - rgb[3 * p + c]) for c in range(3)) <= tolerance
                for p in samples) / len(samples)
+
+class Browser:
+    """Headless Chromium on one page, driven through its DevTools pipe (it reads fd 3, writes
+    fd 4), serving folder on a free port of 127.0.0.1 until stop()."""
+
+    def __init__(self, folder, before=()):
+        self.buffer, self.id, self.session = b'', 0, None
+        handler = functools.partial(type('Quiet', (http.server.SimpleHTTPRequestHandler,), {
+            'log_message': lambda *_: None}), directory=folder)
+        self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.profile = tempfile.TemporaryDirectory()
+        (read_in, self.into), (self.out, write_out) = os.pipe(), os.pipe()
+        self.proc = subprocess.Popen(
+            ['chromium', '--headless=new', '--no-sandbox', '--disable-gpu', '--use-angle=swiftshader',
+             '--enable-unsafe-swiftshader', '--disable-background-networking', '--no-first-run',
+             '--disable-component-update', '--disable-sync', '--disable-quic', '--mute-audio',
+             '--window-size=1600,1200', '--remote-debugging-pipe',
+             '--user-data-dir=' + self.profile.name, 'about:blank'],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=False,
+            preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
+        os.close(read_in), os.close(write_out)
+        target = self.send('Target.createTarget', url='about:blank')['targetId']
+        self.session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
+        for method, params in before:  # commands for the page before it loads
+            self.send(method, **params)
+        self.send('Page.navigate', url='http://127.0.0.1:%d/' % self.server.server_port)
+
+    def stop(self):
+        with self.proc:
+            self.proc.kill()
+        os.close(self.into), os.close(self.out)
+        self.server.shutdown()
+        self.server.server_close()
+        self.profile.cleanup()
+
+    def send(self, method, **params):
+        """A DevTools command on the page (on the browser before there is one); its result."""
+        self.id += 1
+        message = {'id': self.id, 'method': method, 'params': params}
+        os.write(self.into, json.dumps(
+            dict(message, sessionId=self.session) if self.session else message).encode() + b'\0')
+        while True:
+            while b'\0' not in self.buffer:
+                if not select.select([self.out], [], [], 60)[0]:
+                    raise AssertionError('no answer to ' + method)
+                self.buffer += os.read(self.out, 1 << 20) or b'browser ended\0'
+            text, self.buffer = self.buffer.split(b'\0', 1)
+            reply = json.loads(text)
+            if reply.get('id') == self.id:
+                if 'error' in reply:
+                    raise AssertionError(f'{method}: {reply["error"]}')
+                return reply['result']
+
+    def js(self, expression, value=True):
+        """The value of a JavaScript expression in the page (a promise is awaited)."""
+        reply = self.send('Runtime.evaluate', expression=expression, awaitPromise=True,
+                          returnByValue=value)
+        if 'exceptionDetails' in reply:
+            raise AssertionError(f'{expression}: {reply["exceptionDetails"]}')
+        return reply['result'].get('value') if value else reply['result']['objectId']
+
+    def press(self, keys):
+        """Types each key as a keyboard does: a character, or \\r (Enter), or \\033 (Escape)."""
+        for key in keys:
+            name, code, number, text = {'\r': ('Enter', 'Enter', 13, '\r'),
+                                        '\033': ('Escape', 'Escape', 27, '')}.get(key) or (
+                key, ('Key' if key.isalpha() else 'Digit') + key.upper(), ord(key.upper()), key)
+            for kind in ('keyDown', 'keyUp'):
+                self.send('Input.dispatchKeyEvent', type=kind, key=name, code=code, text=text,
+                          windowsVirtualKeyCode=number, nativeVirtualKeyCode=number)
+
+    def click(self, x, y, button='left'):
+        for kind in ('mousePressed', 'mouseReleased'):
+            self.send('Input.dispatchMouseEvent', type=kind, x=x, y=y, button=button, clickCount=1)
+
+    def shot(self, x, y, width, height):
+        """The page's pixels in that rectangle as (x, y) -> 0xRRGGBB."""
+        png = self.send('Page.captureScreenshot', format='png', captureBeyondViewport=True,
+                        clip=dict(x=x, y=y, width=width, height=height, scale=1))['data']
+        rgba = base64.b64decode(self.js(  # the browser decodes its own picture
+            f'''(async () => {{
+            const p = await createImageBitmap(await (await fetch('data:image/png;base64,{png}')).blob());
+            const c = new OffscreenCanvas(p.width, p.height).getContext('2d');
+            c.drawImage(p, 0, 0);
+            const d = c.getImageData(0, 0, p.width, p.height).data;
+            let s = '';
+            for (let i = 0; i < d.length; i += 8192) s += String.fromCharCode(...d.subarray(i, i + 8192));
+            return btoa(s); }})()'''))
+        return lambda px, py: int.from_bytes(rgba[(at := (py * width + px) * 4):at + 3], 'big')

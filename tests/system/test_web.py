@@ -1,0 +1,161 @@
+"""The web edition in a real headless Chromium. Usage: test_web.py Web[.TEST], with QV_WEB (the
+built web folder) and QV_BUILD (the native build's folder, with the same pictures) set."""
+import os, re, tempfile, unittest  # noqa: E401
+
+from harness import Browser, decode, jpeg, share_shown, until
+from test_game import BANNER, HELP, QUESTION, RESTART, end, two_games
+
+WEB, BUILD = os.environ.get('QV_WEB', ''), os.environ.get('QV_BUILD', '')
+ENDED = 'Game ended with exit status {}. Reload the page to play again.'
+PLAYING = ('Type your name in the terminal. Keys typed in the terminal or in the picture steer; '
+           'right-click the picture for its zoom menu.')
+FRAMES = ('new Promise(done => {{ let n = {}; const next = () => --n ? requestAnimationFrame(next)'
+          ' : done(); requestAnimationFrame(next); }})')
+# The page's clocks run `skew` ms ahead of real time; hide(on, ms) shows or hides the page
+# (as a browser does when its tab is put behind another) and moves the clocks on meanwhile.
+CLOCKS = '''let skew = 0;
+for (const [o, f] of [[performance, 'now'], [Date, 'now']]) {
+  const real = o[f].bind(o); o[f] = () => real() + skew; }
+window.hide = async (on, ms) => {
+  Object.defineProperty(document, 'hidden', {configurable: true, get: () => on});
+  Object.defineProperty(document, 'visibilityState',
+                        {configurable: true, get: () => on ? 'hidden' : 'visible'});
+  document.dispatchEvent(new Event('visibilitychange'));
+  await %s; skew += ms; await %s; };''' % (FRAMES.format(5), FRAMES.format(5))
+
+def script(source):
+    return 'Page.addScriptToEvaluateOnNewDocument', {'source': source}
+
+class Web(unittest.TestCase):
+    def page(self, *before, prompt=True):
+        """The page loaded, and the game at its name prompt."""
+        self.browser = Browser(WEB, before)
+        self.addCleanup(self.browser.stop)
+        prompt and self.expect(BANNER)
+        return self.browser
+
+    def transcript(self):
+        return bytes(self.browser.js('quorvadellix.transcript')).decode('latin-1')
+
+    def expect(self, text):
+        until(lambda: text in self.transcript(), lambda: f'{text!r} in {self.transcript()!r}')
+
+    def status(self):
+        return self.browser.js('document.getElementById("status").textContent')
+
+    def ended(self, status, transcript):
+        until(lambda: self.browser.js('quorvadellix.exitStatus') is not None, self.transcript)
+        self.assertEqual((self.browser.js('quorvadellix.exitStatus'), self.transcript(),
+                          self.status()), (status, transcript, ENDED.format(status)))
+
+    def canvas(self):
+        return self.browser.js('(({x, y, width, height}) => [x, y, width, height])('
+                               'document.getElementById("canvas").getBoundingClientRect())')
+
+    def shot(self):
+        return self.browser.shot(*self.canvas())
+
+    def shows(self, name, ship=False):
+        """Until the canvas shows the picture, and the ship resting in the middle if asked."""
+        picture = decode(f'{BUILD}/{name}')
+        until(lambda: share_shown(shot := self.shot(), 0, 0, 1, picture, 2) > .95
+              and (not ship or self.ship_in_middle(shot)), lambda: name)
+
+    def ship_in_middle(self, shot):  # its tip and its two rear corners
+        w, h = self.canvas()[2:]
+        return all(shot(x, y) == 0xFFFFFF for x, y in [
+            (w // 2, h // 2 - 1), (w // 2 - 5, h // 2 + 4), (w // 2 + 5, h // 2 + 4)])
+
+    def test_two_games_reach_the_terminal_as_over_a_linux_pipe(self):
+        page = self.page()
+        page.press('Ann\rkykn')
+        self.ended(0, BANNER + two_games('Ann'))
+        self.assertEqual((bytes(page.js('quorvadellix.keys')), page.js('quorvadellix.bells')),
+                         (b'Ann\rkykn', 8))  # Enter as 13; four bells a game
+        rows = page.js('[...document.querySelectorAll("#terminal .xterm-rows > div")]'
+                       '.map(row => row.textContent.replace(/\\s+$/, ""))')
+        screen = (HELP.split('J')[-1] + end('Ann').replace('\a', '')).split('\n')
+        self.assertEqual(rows[:len(screen)], [line.rstrip() for line in screen])
+
+    def test_welcome_picture_then_w_moves_the_ship_and_p_holds_it(self):
+        page = self.page()
+        self.shows('space_image_welcome.jpg')
+        page.press('Ann\r')
+        self.shows('space_image.jpg', ship=True)  # in play
+        page.press('w')
+        until(lambda: not self.ship_in_middle(self.shot()), lambda: 'the ship to move')
+        page.press('p')
+
+        def still():
+            w, h = self.canvas()[2:]
+            first = self.shot()
+            page.js(FRAMES.format(30))
+            second = self.shot()
+            return all(first(x, y) == second(x, y) for x in range(0, w, 4) for y in range(0, h, 4))
+        until(still, lambda: 'the paused game to stand still')
+        self.assertFalse(self.ship_in_middle(self.shot()))
+
+    def test_canvas_keys_act_once_its_menu_zooms_and_escape_ends_with_status_zero(self):
+        page = self.page()
+        page.press('Ann\rp')
+        self.shows('space_image.jpg', ship=True)  # paused in its first pass
+        x, y, _, _ = self.canvas()
+        page.click(x + 100, y + 100, 'right')
+        self.assertEqual(page.js('document.activeElement.id'), 'canvas')
+        self.assertFalse(page.js('document.getElementById("canvas").dispatchEvent('
+                                 'new MouseEvent("contextmenu", {cancelable: true}))'))
+        until(lambda: self.shot()(102, 102) == 0xF0F0F0, lambda: 'the zoom menu')
+        page.click(x + 100 + 70, y + 100 + 4 + 24 + 12)  # "Zoom 2 x 2"
+        for key, size in (('', 1280), ('1', 640), ('2', 1280), ('1', 640)):
+            page.press(key)
+            until(lambda: self.canvas()[2:] == [size, size * 3 // 4], lambda: f'zoom to {size}')
+        page.press('k')  # a key given twice would answer the question
+        self.expect(QUESTION)
+        page.press('y')
+        self.expect(RESTART + HELP)
+        page.press('\033')
+        self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
+
+    def test_hidden_page_stops_the_game_clock(self):
+        page = self.page(script(CLOCKS))
+        page.press('Ann\r')
+        self.shows('space_image.jpg', ship=True)  # in play
+        page.js('hide(true, 100000).then(() => hide(false, 0)).then(() => hide(false, 100000))')
+        page.press('k')  # when not hit after the visible 100 s
+        self.expect('Your High Score')
+        score = int(re.search(r'Your Score this Game was: (\d+)', self.transcript())[1])
+        self.assertTrue(10000 <= score < 13000, score)  # only the visible 100 s and play count
+
+    def test_own_pictures_are_checked_as_on_the_desktop(self):
+        page = self.page()
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        jpeg(folder + '/field.jpg', 64, 48)
+        jpeg(folder + '/welcome.jpg', 32, 48)
+        for choice, name in (('field-picture', 'field.jpg'), ('welcome-picture', 'welcome.jpg')):
+            page.send('DOM.setFileInputFiles', files=[f'{folder}/{name}'],
+                      objectId=page.js(f'document.getElementById("{choice}")', value=False))
+        page.js('document.getElementById("play-pictures").click()')
+        self.ended(1, 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
+                   'space_image.jpg is 64 x 48; both pictures must have the same size\n')
+
+    def test_says_what_the_browser_lacks(self):
+        touch = ('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1})
+        for before, sentence in [
+                (script('delete window.WebAssembly'),
+                 'This game needs WebAssembly, which this browser does not offer.'),
+                (script('HTMLCanvasElement.prototype.getContext = () => null'),
+                 'This game needs WebGL, which this browser does not offer or has switched off.'),
+                (touch, 'This game needs a keyboard: connect one and type in the terminal.')]:
+            with self.subTest(sentence):
+                page = self.page(before, prompt=before is touch)
+                until(lambda: self.status() == sentence, self.status)
+                if before is touch:  # until a key is typed
+                    page.press('A')
+                    until(lambda: self.status() == PLAYING, self.status)
+                else:
+                    self.assertEqual(page.js('typeof createQuorvadellix'), 'undefined')
+                self.browser.stop()
+                self._cleanups.pop()
+
+if __name__ == '__main__':
+    unittest.main()
