@@ -188,7 +188,10 @@ class Browser:
         self.session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
         for method, params in before:  # commands for the page before it loads
             self.send(method, **params)
-        self.send('Page.navigate', url='http://127.0.0.1:%d/' % self.server.server_port)
+        port = str(self.server.server_port)
+        self.send('Page.navigate', url=f'http://127.0.0.1:{port}/')
+        until(lambda: self.js('location.port + document.readyState') == port + 'complete',
+              lambda: 'the page')
 
     def stop(self):
         with self.proc:
