@@ -186,6 +186,7 @@ class Browser:
         os.close(read_in), os.close(write_out)
         target = self.send('Target.createTarget', url='about:blank')['targetId']
         self.session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
+        self.send('Page.enable')
         for method, params in before:  # commands for the page before it loads
             self.send(method, **params)
         port = str(self.server.server_port)
@@ -238,7 +239,7 @@ class Browser:
                           windowsVirtualKeyCode=number, nativeVirtualKeyCode=number)
 
     def click(self, x, y, button='left'):
-        for kind in ('mousePressed', 'mouseReleased'):
+        for kind in ('mouseMoved', 'mousePressed', 'mouseReleased'):
             self.send('Input.dispatchMouseEvent', type=kind, x=x, y=y, button=button, clickCount=1)
 
     def shot(self, x, y, width, height):

@@ -83,7 +83,7 @@ class Web(unittest.TestCase):
         page.press('Ann\r')
         self.shows('space_image.jpg', ship=True)  # in play
         page.press('w')
-        until(lambda: not self.ship_in_middle(self.shot()), lambda: 'the ship to move')
+        page.js(FRAMES.format(10))  # about a sixth of a second: away, but not yet hit
         page.press('p')
 
         def still():
@@ -111,8 +111,10 @@ class Web(unittest.TestCase):
             until(lambda: self.canvas()[2:] == [size, size * 3 // 4], lambda: f'zoom to {size}')
         page.press('k')  # a key given twice would answer the question
         self.expect(QUESTION)
+        page.click(x - 100, y + 10)  # the terminal: the window waits while the game asks
         page.press('y')
         self.expect(RESTART + HELP)
+        page.click(x + 10, y + 10)
         page.press('\033')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
 
