@@ -18,7 +18,7 @@ window.framesAsked = 0;
 const askFrame = window.requestAnimationFrame.bind(window);
 window.requestAnimationFrame = (f) => { window.framesAsked++; return askFrame(f); };
 window.browserFrames = 0;
-const count = () => { window.browserFrames++; askFrame(count); }; askFrame(count);'''
+window.countFrames = () => { window.browserFrames++; askFrame(window.countFrames); };'''
 
 
 def main():
@@ -36,6 +36,7 @@ def main():
             time.sleep(5)  # waiting for the name
             busy.append((tasks() - before) / (time.monotonic() - start))
             page.press('Ann\r')
+            page.js('countFrames()')
             time.sleep(4)  # the help and the start delay
             frames = page.js('[window.framesAsked, window.browserFrames]')
             start = time.monotonic()

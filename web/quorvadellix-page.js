@@ -244,6 +244,7 @@
     fontFamily: 'DejaVu Sans Mono, Menlo, Consolas, monospace',
     fontSize: 15,
   });
+  start({}); // loads the game while the terminal is set up
   term.open(document.getElementById('terminal'));
   term.onData((text) => sendKeys(encoder.encode(text)));
   term.onBinary((text) => sendKeys(Array.from(text, (c) => c.charCodeAt(0))));
@@ -267,5 +268,4 @@
   });
 
   term.focus();
-  start({});
 })();
