@@ -3,6 +3,7 @@
 #include "game/casteroidfield.h"
 #include "game/commands.h"
 #include "game/cplayer.h"
+#include "platform/yield.h"
 
 #include <cmath>
 #include <iostream>
@@ -21,6 +22,7 @@ void CGame::Play(CPlayer& player, CAsteroidField& field)
         player.ShowHelp();
         // Keys typed during the wait stay queued for the play loop.
         while (waitTimer.Elapsed() <= START_DELAY) {
+            YieldTurn();
         }
         field.Draw();
         m_quit = false;

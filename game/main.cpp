@@ -10,6 +10,7 @@
 #include "render/cscreen.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -53,11 +54,15 @@ int Run()
 
 } // namespace
 
+// Ends through exit() rather than a return, which a browser's runtime would
+// not report as the end of the program once the game has waited.
 int main()
 {
+    int status = 0;
     try {
-        return Run();
+        status = Run();
     } catch (const std::exception& error) {
-        return Fail(error.what(), 2);
+        status = Fail(error.what(), 2);
     }
+    std::exit(status);
 }

@@ -1,4 +1,6 @@
+#include "platform/processclock.h"
 #include "platform/terminal.h"
+#include "platform/terminal_input.h"
 
 #include "util/assertion.h"
 
@@ -23,14 +25,6 @@ volatile std::sig_atomic_t g_modeActive = 0;
 volatile std::sig_atomic_t g_finished = 0;
 // The game mode was on when the program was stopped with Ctrl+Z.
 volatile std::sig_atomic_t g_resumeOnContinue = 0;
-
-// Input. A byte that TerminalKeyHit had to read to tell a waiting key from
-// the end of input is kept here until TerminalGetKey takes it.
-int g_lookahead = -1;
-bool g_inputEnded = false;
-char g_queue[TERMINAL_KEY_QUEUE_SIZE];
-int g_queueHead = 0;
-int g_queueCount = 0;
 
 // Async-signal-safe.
 void RestoreMode(int when)
@@ -77,10 +71,12 @@ void OnFatalSignal(int sig)
     raise(sig);
 }
 
-// Ctrl+Z: hand the shell a normal terminal, then really stop.
+// Ctrl+Z: hand the shell a normal terminal, then really stop. The time
+// stopped is no game time: the process clock is held until the game goes on.
 void OnStop(int sig)
 {
     const int savedErrno = errno;
+    ProcessClockHold();
     g_resumeOnContinue = g_modeActive;
     RestoreMode(TCSANOW);
     SetDisposition(sig, SIG_DFL);
@@ -89,14 +85,17 @@ void OnStop(int sig)
     sigaddset(&stopOnly, sig);
     sigprocmask(SIG_UNBLOCK, &stopOnly, nullptr);
     raise(sig); // stops here until SIGCONT
+    ProcessClockRelease();
     SetDisposition(sig, &OnStop);
     errno = savedErrno;
 }
 
-// Back in the foreground after a stop: the game mode returns.
+// Back in the foreground after a stop: the game clock and the game mode
+// return.
 void OnContinue(int)
 {
     const int savedErrno = errno;
+    ProcessClockRelease();
     if (g_resumeOnContinue != 0 && g_finished == 0 && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
         g_resumeOnContinue = 0;
         ApplyGameMode(TCSANOW);
@@ -122,15 +121,14 @@ void InstallHandler(int sig, void (*handler)(int))
     SetDisposition(sig, handler);
 }
 
-// One byte of standard input, or -1 at its end or on an error that cannot be
-// retried.
+// One byte of standard input, or TERMINAL_END_OF_INPUT at its end or on an
+// error that cannot be retried.
 int ReadByte()
 {
     for (;;) {
         unsigned char byte = 0;
         const ssize_t count = read(STDIN_FILENO, &byte, 1);
         if (count == 1) {
-            g_inputEnded = false;
             return byte;
         }
         if (count < 0 && errno == EINTR) {
@@ -142,8 +140,7 @@ int ReadByte()
             poll(&waitFor, 1, -1);
             continue;
         }
-        g_inputEnded = true;
-        return -1;
+        return TERMINAL_END_OF_INPUT;
     }
 }
 
@@ -174,55 +171,27 @@ void TerminalInit()
     ApplyGameMode(TCSADRAIN);
 }
 
-bool TerminalKeyHit()
+int TerminalPollByte()
 {
-    TerminalInit();
-    if (g_queueCount > 0 || g_lookahead >= 0) {
-        return true;
-    }
     pollfd ready{STDIN_FILENO, POLLIN, 0};
     int result = 0;
     do {
         result = poll(&ready, 1, 0);
     } while (result < 0 && errno == EINTR);
     if (result <= 0) {
-        return false;
+        return TERMINAL_NO_BYTE;
     }
     if ((ready.revents & POLLNVAL) != 0) {
-        g_inputEnded = true;
-        return false;
+        return TERMINAL_END_OF_INPUT;
     }
     // Readable or hung up, so a read does not block. Reading the byte now is
     // the only way to tell a waiting byte from the end of a pipe or a file.
-    const int byte = ReadByte();
-    if (byte < 0) {
-        return false;
-    }
-    g_lookahead = byte;
-    return true;
+    return ReadByte();
 }
 
-char TerminalGetKey()
+int TerminalWaitByte()
 {
-    TerminalInit();
-    if (g_queueCount > 0) {
-        const char key = g_queue[g_queueHead];
-        g_queueHead = (g_queueHead + 1) % TERMINAL_KEY_QUEUE_SIZE;
-        --g_queueCount;
-        return key;
-    }
-    if (g_lookahead >= 0) {
-        const char key = static_cast<char>(g_lookahead);
-        g_lookahead = -1;
-        return key;
-    }
-    const int byte = ReadByte();
-    return byte < 0 ? '\n' : static_cast<char>(byte);
-}
-
-bool TerminalInputEnded()
-{
-    return g_inputEnded;
+    return ReadByte();
 }
 
 void TerminalWrite(const char* bytes, std::size_t count)
@@ -253,15 +222,6 @@ void TerminalPutChar(char c)
 void TerminalClear()
 {
     TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
-}
-
-void TerminalQueueKey(char key)
-{
-    if (g_queueCount == TERMINAL_KEY_QUEUE_SIZE) {
-        return;
-    }
-    g_queue[(g_queueHead + g_queueCount) % TERMINAL_KEY_QUEUE_SIZE] = key;
-    ++g_queueCount;
 }
 
 void TerminalRestore()

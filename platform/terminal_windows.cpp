@@ -2,7 +2,7 @@
 //
 // A console standard input is switched to raw keys (no line input, no echo;
 // Ctrl+C still raises the console's interrupt). A reader thread blocks on the
-// console input and puts the typed characters into the key queue: polling
+// console input and puts the typed characters into a buffer of its own: polling
 // alone is not enough under Wine, whose console inside a Unix terminal
 // delivers keys only to a blocking read. Console output gets virtual-terminal
 // processing, so the clear sequence works; where the console refuses it,
@@ -12,6 +12,7 @@
 // end-of-input behaviour as on POSIX systems, and both standard streams are
 // binary, so the bytes of a transcript are the same as there.
 #include "platform/terminal.h"
+#include "platform/terminal_input.h"
 
 #include "util/assertion.h"
 
@@ -46,9 +47,10 @@ std::atomic<bool> g_finished{false};
 bool g_outputIsConsole = false;
 bool g_virtualTerminal = false;
 
-// Keys, shared by the console reader thread and the game. Allocated once and
-// never destroyed, so the reader may still use them while the process ends.
-struct KeyQueue
+// Characters typed in the console, shared by the console reader thread and
+// the game. Allocated once and never destroyed, so the reader may still use
+// them while the process ends.
+struct ConsoleKeys
 {
     std::mutex mutex;
     std::condition_variable changed;
@@ -59,16 +61,11 @@ struct KeyQueue
     bool consoleEnded = false; // the console input failed for good
 };
 
-KeyQueue& Queue()
+ConsoleKeys& Queue()
 {
-    static KeyQueue* const queue = new KeyQueue;
+    static ConsoleKeys* const queue = new ConsoleKeys;
     return *queue;
 }
-
-// Input from a pipe or a file: a byte that TerminalKeyHit had to read to
-// tell a waiting byte from the end is kept until TerminalGetKey takes it.
-int g_lookahead = -1;
-bool g_inputEnded = false;
 
 // Binary standard streams from the start: no CR LF translation, no Ctrl+Z
 // end of file, also for text written before the first console call.
@@ -79,10 +76,21 @@ const bool g_binaryStreams = [] {
     return true;
 }();
 
-void PushKey(KeyQueue& queue, char key)
+void PushKey(ConsoleKeys& queue, char key)
 {
     queue.keys[(queue.head + queue.count) % TERMINAL_KEY_QUEUE_SIZE] = key;
     ++queue.count;
+}
+
+// The oldest typed character, as a byte; the queue holds one. The caller
+// holds the lock.
+int PopKey(ConsoleKeys& queue)
+{
+    const unsigned char key = static_cast<unsigned char>(queue.keys[queue.head]);
+    queue.head = (queue.head + 1) % TERMINAL_KEY_QUEUE_SIZE;
+    --queue.count;
+    queue.changed.notify_all();
+    return key;
 }
 
 void RestoreModes()
@@ -163,7 +171,7 @@ void GiveBack(const INPUT_RECORD& record)
 // waits: keys typed ahead are never lost.
 void ReadConsoleKeys()
 {
-    KeyQueue& queue = Queue();
+    ConsoleKeys& queue = Queue();
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(queue.mutex);
@@ -196,8 +204,8 @@ void ReadConsoleKeys()
     }
 }
 
-// One byte of a piped or redirected standard input, or -1 at its end or on
-// an error.
+// One byte of a piped or redirected standard input, or TERMINAL_END_OF_INPUT
+// at its end or on an error.
 int ReadByte()
 {
     unsigned char byte = 0;
@@ -205,7 +213,7 @@ int ReadByte()
     if (ReadFile(g_input, &byte, 1, &count, nullptr) != 0 && count == 1) {
         return byte;
     }
-    return -1;
+    return TERMINAL_END_OF_INPUT;
 }
 
 // A pipe cannot be asked without waiting whether it holds a byte (Wine does
@@ -219,7 +227,7 @@ int g_pipeByte = -1;
 
 void ReadPipeBytes()
 {
-    KeyQueue& queue = Queue();
+    ConsoleKeys& queue = Queue();
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(queue.mutex);
@@ -237,10 +245,11 @@ void ReadPipeBytes()
 }
 
 // Asks the pipe thread for a byte unless a read is under way; with wait,
-// waits for it. Returns the byte, -1 at the end, -2 while still waiting.
+// waits for it. Returns the byte, TERMINAL_END_OF_INPUT at the end or
+// TERMINAL_NO_BYTE while still waiting.
 int PipeByte(bool wait)
 {
-    KeyQueue& queue = Queue();
+    ConsoleKeys& queue = Queue();
     std::unique_lock<std::mutex> lock(queue.mutex);
     if (!g_pipeReadAsked) {
         g_pipeReadAsked = true;
@@ -254,28 +263,11 @@ int PipeByte(bool wait)
         queue.changed.wait(lock, [] { return g_pipeReadDone; });
     }
     if (!g_pipeReadDone) {
-        return -2;
+        return TERMINAL_NO_BYTE;
     }
     g_pipeReadAsked = false;
     g_pipeReadDone = false;
     return g_pipeByte;
-}
-
-// Without waiting: is a byte of a piped or redirected input ready? A file or
-// a device never makes a read wait, so one byte is read ahead to tell a
-// waiting byte from the end.
-bool ByteWaiting()
-{
-    if (g_lookahead >= 0) {
-        return true;
-    }
-    if (g_inputEnded) {
-        return false;
-    }
-    const int byte = GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(false) : ReadByte();
-    g_inputEnded = byte == -1;
-    g_lookahead = byte >= 0 ? byte : -1;
-    return byte >= 0;
 }
 
 void ClearWithConsoleFunctions()
@@ -331,55 +323,37 @@ void TerminalInit()
     }
 }
 
-bool TerminalKeyHit()
+// Console keys come from the reader thread, which records a console input
+// that failed for good as the end. A file or a device never makes a read
+// wait, so a poll reads one byte of it; a pipe is read by its own thread.
+int TerminalPollByte()
 {
-    TerminalInit();
-    {
-        KeyQueue& queue = Queue();
+    if (g_inputIsConsole) {
+        ConsoleKeys& queue = Queue();
         const std::lock_guard<std::mutex> lock(queue.mutex);
         if (queue.count > 0) {
-            return true;
+            return PopKey(queue);
         }
+        return queue.consoleEnded ? TERMINAL_END_OF_INPUT : TERMINAL_NO_BYTE;
     }
-    return !g_inputIsConsole && ByteWaiting();
+    if (TerminalInputEnded()) {
+        return TERMINAL_END_OF_INPUT; // the pipe's thread has stopped
+    }
+    return GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(false) : ReadByte();
 }
 
-char TerminalGetKey()
+int TerminalWaitByte()
 {
-    TerminalInit();
-    KeyQueue& queue = Queue();
-    std::unique_lock<std::mutex> lock(queue.mutex);
     if (g_inputIsConsole) {
+        ConsoleKeys& queue = Queue();
+        std::unique_lock<std::mutex> lock(queue.mutex);
         queue.changed.wait(lock, [&queue] { return queue.count > 0 || queue.consoleEnded; });
+        return queue.count > 0 ? PopKey(queue) : TERMINAL_END_OF_INPUT;
     }
-    if (queue.count > 0) {
-        const char key = queue.keys[queue.head];
-        queue.head = (queue.head + 1) % TERMINAL_KEY_QUEUE_SIZE;
-        --queue.count;
-        queue.changed.notify_all();
-        return key;
+    if (TerminalInputEnded()) {
+        return TERMINAL_END_OF_INPUT;
     }
-    lock.unlock();
-    if (g_inputIsConsole) {
-        g_inputEnded = true;
-        return '\n';
-    }
-    if (g_lookahead >= 0) {
-        const char key = static_cast<char>(g_lookahead);
-        g_lookahead = -1;
-        return key;
-    }
-    if (g_inputEnded) {
-        return '\n';
-    }
-    const int byte = GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(true) : ReadByte();
-    g_inputEnded = byte < 0;
-    return byte < 0 ? '\n' : static_cast<char>(byte);
-}
-
-bool TerminalInputEnded()
-{
-    return g_inputEnded;
+    return GetFileType(g_input) == FILE_TYPE_PIPE ? PipeByte(true) : ReadByte();
 }
 
 void TerminalWrite(const char* bytes, std::size_t count)
@@ -413,17 +387,6 @@ void TerminalClear()
     TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
 }
 
-void TerminalQueueKey(char key)
-{
-    KeyQueue& queue = Queue();
-    const std::lock_guard<std::mutex> lock(queue.mutex);
-    if (queue.count == TERMINAL_KEY_QUEUE_SIZE) {
-        return;
-    }
-    PushKey(queue, key);
-    queue.changed.notify_all();
-}
-
 void TerminalRestore()
 {
     g_finished = true;
@@ -439,7 +402,7 @@ CTerminalLineInput::CTerminalLineInput() : m_suspended(false)
 {
     TerminalInit();
     if (g_modeActive) {
-        KeyQueue& queue = Queue();
+        ConsoleKeys& queue = Queue();
         {
             const std::lock_guard<std::mutex> lock(queue.mutex);
             queue.readerPaused = true;
@@ -457,7 +420,7 @@ CTerminalLineInput::~CTerminalLineInput()
         return;
     }
     ApplyGameMode();
-    KeyQueue& queue = Queue();
+    ConsoleKeys& queue = Queue();
     const std::lock_guard<std::mutex> lock(queue.mutex);
     queue.readerPaused = false;
     queue.changed.notify_all();

@@ -1,6 +1,7 @@
 #include "render/framewindow.h"
 
 #include "platform/terminal.h"
+#include "platform/yield.h"
 #include "render/framewindow_detail.h"
 #include "render/framewindow_menu.h"
 #include "util/assertion.h"
@@ -51,8 +52,8 @@ void Warn(const char* reason)
 // explicitly chosen driver or an X11 or Wayland session is tried.
 bool HasDisplay()
 {
-#ifdef _WIN32
-    return true; // a Windows desktop always has one
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+    return true; // a Windows desktop or a page always has one
 #else
     for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
@@ -353,6 +354,8 @@ int FrameWindowOpen(const char* title, int width, int height)
     // An ordinary desktop window: the compositor keeps running while it is
     // shown, so other windows do not flicker.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // In a page, keys typed elsewhere (the page's terminal) are not the window's.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Warn(SDL_GetError());
         return 1;
@@ -390,6 +393,7 @@ int FrameWindowUpdate(const PixelType* pixels)
         HandleEvents();
         Paint();
     }
+    YieldFrame();
     return 1;
 }
 

@@ -7,7 +7,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 [ -f build/compile_commands.json ] || cmake -S . -B build >/dev/null
 mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' | grep -vE '^(build|fuzz)/')
 windows='_windows(_test)?\.cpp$'
-mapfile -t native < <(printf '%s\n' "${files[@]}" | grep -vE "$windows")
+# The browser's files need emscripten's headers; its compiler checks them.
+web='_web\.cpp$'
+mapfile -t native < <(printf '%s\n' "${files[@]}" | grep -vE "$windows|$web")
 clang-tidy -p build --quiet "${native[@]}" 2>/dev/null
 if [ -f build-win/compile_commands.json ]; then
   # clang reads the cross build's commands with the mingw-w64 C++ headers.

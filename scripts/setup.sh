@@ -32,6 +32,13 @@ QV_WINDOWS_PACKAGES=(
   nasm dpkg-dev zip
 )
 QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs)
+# The web build: Debian's emscripten and binaryen, Node.js for its tools and
+# the page's npm packages, apt's source tools for Debian's SDL2 and
+# libjpeg-turbo sources, zip for the folder's archive.
+QV_WEB_PACKAGES=(
+  cmake make g++ pkg-config libjpeg62-turbo-dev libsdl2-dev
+  emscripten binaryen dpkg-dev zip
+)
 
 qv_missing_packages() {
   local pkg

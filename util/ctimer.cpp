@@ -2,24 +2,7 @@
 
 #include "util/assertion.h"
 
-#include <chrono>
-
 namespace {
-
-using SteadyClock = std::chrono::steady_clock;
-
-// Taken during static initialisation, so the process clock reads zero at
-// program start (and never goes backwards).
-const SteadyClock::time_point g_programStart = SteadyClock::now();
-
-long RealProcessClock()
-{
-    const auto sinceStart = SteadyClock::now() - g_programStart;
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
-}
-
-ProcessClockSource g_clockSource = &RealProcessClock;
 
 // The one program-wide game-clock state.
 struct GameClockState
@@ -32,16 +15,6 @@ struct GameClockState
 GameClockState g_gameClock;
 
 } // namespace
-
-long ProcessClock()
-{
-    return g_clockSource();
-}
-
-void SetProcessClockSource(ProcessClockSource source)
-{
-    g_clockSource = source != nullptr ? source : &RealProcessClock;
-}
 
 CTimer::CTimer() : m_start(Now()) {}
 

@@ -6,17 +6,10 @@
 // All stopwatches read one program-wide game clock: the process clock (a
 // monotonic wall clock in milliseconds, zero at program start) less all the
 // time the clock spent paused. Pausing the game clock freezes every CTimer at
-// once: the game's length, the wave interval and every body's motion.
+// once: the game's length, the wave interval and every body's motion. Time
+// while the process clock is held (platform/processclock.h) counts neither.
 
-/// Source of the process clock in milliseconds. The real one reads the
-/// steady clock; tests install a hand-driven one.
-using ProcessClockSource = long (*)();
-
-/// The process clock: milliseconds of wall time since the program started.
-long ProcessClock();
-
-/// Replaces the process clock's source; nullptr restores the real clock.
-void SetProcessClockSource(ProcessClockSource source);
+#include "platform/processclock.h"
 
 class CTimer
 {

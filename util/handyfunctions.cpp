@@ -1,6 +1,7 @@
 #include "util/handyfunctions.h"
 
 #include "platform/terminal.h"
+#include "platform/yield.h"
 #include "util/assertion.h"
 #include "util/ctimer.h"
 #include "util/randomint.h"
@@ -17,6 +18,7 @@ void Wait(double nSeconds)
 {
     const CCountdown countdown(nSeconds);
     while (!countdown.IsDone()) {
+        YieldTurn();
     }
 }
 

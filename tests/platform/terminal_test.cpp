@@ -1,4 +1,5 @@
 #include "platform/terminal.h"
+#include "platform/terminal_input.h"
 #include "support/child.h"
 #include "util/assertion.h"
 
@@ -29,6 +30,13 @@ void ThrowThroughNoexcept() noexcept
 {
     TerminalGetKey();
     [] { throw std::runtime_error("engine on fire"); }();
+}
+
+// A scripted byte source: polls and waits take its answers in turn.
+const int* g_script = nullptr;
+int NextAnswer()
+{
+    return *g_script++;
 }
 
 } // namespace
@@ -104,4 +112,37 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
         EXPECT_NE(run.report.find(c.error), std::string::npos) << run.report;
         EXPECT_EQ(run.output, c.output);
     }
+}
+
+TEST(Terminal, EverySourceGoesThroughOneQueueLookaheadAndEndOfInput)
+{
+    static const int script[] = {
+        TERMINAL_NO_BYTE,     200, 'q', TERMINAL_END_OF_INPUT, TERMINAL_END_OF_INPUT, 'z',
+        TERMINAL_END_OF_INPUT};
+    g_script = script;
+    const TerminalByteSource platform = TerminalSetByteSource({&NextAnswer, &NextAnswer});
+    std::string seen;
+    const auto hit = [&seen] {
+        seen += TerminalKeyHit() ? "+" : "-";
+        seen += TerminalInputEnded() ? "E " : " ";
+    };
+    const auto get = [&seen] {
+        seen += Code(static_cast<unsigned char>(TerminalGetKey()));
+        seen += TerminalInputEnded() ? "E " : " ";
+    };
+    hit();
+    TerminalQueueKey('w'); // a window key comes before the source's bytes
+    hit();
+    get();
+    hit();
+    get();
+    get();
+    hit(); // the end is reported at once, without a read that waits
+    get();
+    hit(); // a source may give bytes again after an end
+    get();
+    get();
+    TerminalSetByteSource(platform);
+    EXPECT_EQ(g_script, std::end(script));
+    EXPECT_EQ(seen, "- + [119] + [200] [113] -E [10]E + [122] [10]E ");
 }

@@ -12,7 +12,7 @@ public:
         SetProcessClockSource([] { return (s_now += s_perRead) - s_perRead; });
         CTimer::Resume();
     }
-    ~FakeClock() { CTimer::Resume(), SetProcessClockSource(nullptr); }
+    ~FakeClock() { CTimer::Resume(), ProcessClockRelease(), SetProcessClockSource(nullptr); }
     FakeClock(const FakeClock&) = delete;
     FakeClock& operator=(const FakeClock&) = delete;
     void Advance(long ms) { s_now += ms; }

@@ -1,6 +1,6 @@
 """The real game end to end. Usage: test_game.py CLASS[.TEST], with QV_GAME (the binary),
 QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_EXE and QV_WINE_RUN set."""
-import glob, os, re, signal, subprocess, sys, tempfile, unittest  # noqa: E401
+import glob, os, re, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
@@ -85,6 +85,9 @@ class Terminal(Game):
         shell.write('\032')
         shell.expect('stopped\n', err=True)
         self.assertEqual(tcgetattr(shell.master), fresh_settings())
+        # Stopped for more than a second: the score below (0) must leave that time out.
+        stopped = time.monotonic()
+        until(lambda: time.monotonic() - stopped > 1.2, lambda: 'a second stopped')
         shell.write('fg\r')
         until(lambda: game_mode(tcgetattr(shell.master)), lambda: 'the game mode back')
         shell.write('kn')

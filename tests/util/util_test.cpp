@@ -63,6 +63,38 @@ TEST(GameClock, PauseFreezesEveryStopwatchAndResumeLeavesTheWholePauseOut)
     clock.Advance(250);
     EXPECT_DOUBLE_EQ(first.Elapsed(), 0.25);
 }
+// Held time (Ctrl+Z, a hidden page) never counts: the clock stands, then goes on without a jump,
+// a paused game stays paused, and a countdown waits the held time out too.
+TEST(GameClock, HeldTimeIsLeftOutOfEveryClock)
+{
+    FakeClock clock(5000);
+    CTimer game;
+    CCountdown countdown(1.5);
+    clock.Advance(1000);
+    for (const long ms : {8000, 700}) { // a second hold is the same hold
+        ProcessClockHold();
+        clock.Advance(ms);
+    }
+    EXPECT_TRUE(ProcessClockHeld());
+    EXPECT_DOUBLE_EQ(game.Elapsed(), 1.0);
+    for (const long ms : {250, 50}) { // releasing a running clock changes nothing
+        ProcessClockRelease();
+        clock.Advance(ms);
+    }
+    EXPECT_DOUBLE_EQ(game.Elapsed(), 1.3);
+    EXPECT_FALSE(countdown.IsDone());
+    CTimer::Pause();
+    ProcessClockHold();
+    clock.Advance(3000);
+    ProcessClockRelease();
+    clock.Advance(200);
+    EXPECT_TRUE(CTimer::IsPaused() && !ProcessClockHeld());
+    EXPECT_DOUBLE_EQ(game.Elapsed(), 1.3);
+    CTimer::Resume();
+    clock.Advance(100);
+    EXPECT_DOUBLE_EQ(game.Elapsed(), 1.4);
+    EXPECT_TRUE(countdown.IsDone());
+}
 // Deadlines in whole milliseconds on the process clock, which pausing the game does not stop.
 TEST(Countdown, DeadlineInWholeMillisecondsOnTheProcessClockIgnoringPause)
 {

@@ -72,3 +72,19 @@ TEST_F(WindowsConsole, FailedAssertionRestoresTheConsole)
                  "Assertion failed: Mode\\(\\) == LINE_MODE");
     EXPECT_EQ(Mode(), LINE_MODE);
 }
+// A console input that fails for good ends the input, as the end of a pipe does, so that a game
+// does not run on unattended. A screen buffer passes for a console, but its input cannot be read.
+TEST_F(WindowsConsole, AConsoleReadThatFailsForGoodEndsTheInput)
+{
+    g_input = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        CONSOLE_TEXTMODE_BUFFER, nullptr);
+    ASSERT_NE(g_input, INVALID_HANDLE_VALUE);
+    ASSERT_NE(Mode(), 0U); // a console, not a file
+    SetStdHandle(STD_INPUT_HANDLE, g_input);
+    for (int waited = 0; waited < 20000 && !TerminalInputEnded(); ++waited) {
+        EXPECT_FALSE(TerminalKeyHit());
+        Sleep(1); // until the reader thread has met the failure
+    }
+    EXPECT_TRUE(TerminalInputEnded());
+    EXPECT_EQ(TerminalGetKey(), '\n');
+}

@@ -1,0 +1,77 @@
+#include "platform/terminal_input.h"
+
+#include "platform/terminal.h"
+
+namespace {
+
+TerminalByteSource g_source{&TerminalPollByte, &TerminalWaitByte};
+
+// Keys typed in the graphics window, oldest first.
+char g_queue[TERMINAL_KEY_QUEUE_SIZE];
+int g_queueHead = 0;
+int g_queueCount = 0;
+
+// A byte that TerminalKeyHit had to read to tell a waiting key from the end
+// of input, kept until TerminalGetKey takes it.
+int g_lookahead = -1;
+bool g_inputEnded = false;
+
+} // namespace
+
+TerminalByteSource TerminalSetByteSource(TerminalByteSource source)
+{
+    const TerminalByteSource previous = g_source;
+    g_source = source;
+    return previous;
+}
+
+bool TerminalKeyHit()
+{
+    TerminalInit();
+    if (g_queueCount > 0 || g_lookahead >= 0) {
+        return true;
+    }
+    const int byte = g_source.poll();
+    if (byte == TERMINAL_NO_BYTE) {
+        return false;
+    }
+    g_inputEnded = byte < 0;
+    if (g_inputEnded) {
+        return false;
+    }
+    g_lookahead = byte;
+    return true;
+}
+
+char TerminalGetKey()
+{
+    TerminalInit();
+    if (g_queueCount > 0) {
+        const char key = g_queue[g_queueHead];
+        g_queueHead = (g_queueHead + 1) % TERMINAL_KEY_QUEUE_SIZE;
+        --g_queueCount;
+        return key;
+    }
+    if (g_lookahead >= 0) {
+        const char key = static_cast<char>(g_lookahead);
+        g_lookahead = -1;
+        return key;
+    }
+    const int byte = g_source.wait();
+    g_inputEnded = byte < 0;
+    return g_inputEnded ? '\n' : static_cast<char>(byte);
+}
+
+bool TerminalInputEnded()
+{
+    return g_inputEnded;
+}
+
+void TerminalQueueKey(char key)
+{
+    if (g_queueCount == TERMINAL_KEY_QUEUE_SIZE) {
+        return;
+    }
+    g_queue[(g_queueHead + g_queueCount) % TERMINAL_KEY_QUEUE_SIZE] = key;
+    ++g_queueCount;
+}

@@ -1,0 +1,184 @@
+// The terminal layer in a browser page.
+//
+// The page shows a terminal widget beside the game's canvas. Every byte the
+// game writes goes to standard output (file descriptor 1) at once, unbuffered,
+// and the page hands each byte to the widget as it comes; messages on standard
+// error go the same way. Keys typed in the widget come in through qv_web_key,
+// one byte at a time as a desktop terminal sends them (Enter as 13). There is
+// no terminal mode to switch, and a page's keyboard never ends, so the input
+// never reports an end.
+//
+// This file also holds the browser side of the waiting loops' yields
+// (platform/yield.h), and holds the process clock while the page is hidden:
+// browsers give hidden pages no animation frames and slow their timers, and
+// time nobody could play must not count.
+#include "platform/processclock.h"
+#include "platform/terminal.h"
+#include "platform/terminal_input.h"
+#include "platform/yield.h"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Keys typed in the page's terminal that the game has not read yet. A person
+// cannot type this far ahead; beyond it keys are dropped.
+constexpr int PAGE_KEY_BUFFER_SIZE = 4096;
+unsigned char g_pageKeys[PAGE_KEY_BUFFER_SIZE];
+int g_pageKeysHead = 0;
+int g_pageKeysCount = 0;
+
+// How long a wait for a key sleeps at most before it looks again.
+constexpr int KEY_WAIT_MS = 50;
+// How long a loop that waits on a clock lets the browser run.
+constexpr int TURN_MS = 10;
+
+bool g_initDone = false;
+
+// Ends a wait for a key at once (see qv_wait); nothing when none waits.
+// clang-format off
+EM_JS(void, qv_wake_waiter, (), {
+    if (Module.qvWake) {
+        Module.qvWake();
+    }
+});
+
+// Suspends the game (the page runs meanwhile) until the next animation frame
+// when frame is nonzero, otherwise for ms milliseconds or until a key comes.
+EM_ASYNC_JS(void, qv_wait, (int frame, int ms), {
+    await new Promise(function(resolve) {
+        var timer = 0;
+        var done = function() {
+            Module.qvWake = null;
+            clearTimeout(timer);
+            resolve();
+        };
+        if (frame) {
+            requestAnimationFrame(done);
+        } else {
+            Module.qvWake = done;
+            timer = setTimeout(done, ms);
+        }
+    });
+});
+// clang-format on
+
+EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*)
+{
+    if (event->hidden != 0) {
+        ProcessClockHold();
+    } else {
+        ProcessClockRelease();
+    }
+    return EM_FALSE;
+}
+
+int PopPageKey()
+{
+    const int key = g_pageKeys[g_pageKeysHead];
+    g_pageKeysHead = (g_pageKeysHead + 1) % PAGE_KEY_BUFFER_SIZE;
+    --g_pageKeysCount;
+    return key;
+}
+
+} // namespace
+
+/// A key typed in the page's terminal, one byte of what a desktop terminal
+/// would send. Only touches memory, so the page may call it at any time, also
+/// while the game is suspended in a wait.
+extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_key(int byte)
+{
+    if (g_pageKeysCount < PAGE_KEY_BUFFER_SIZE) {
+        g_pageKeys[(g_pageKeysHead + g_pageKeysCount) % PAGE_KEY_BUFFER_SIZE] =
+            static_cast<unsigned char>(byte);
+        ++g_pageKeysCount;
+    }
+    qv_wake_waiter();
+}
+
+void YieldTurn()
+{
+    qv_wait(0, TURN_MS);
+}
+
+void YieldFrame()
+{
+    qv_wait(1, 0);
+}
+
+void TerminalInit()
+{
+    if (g_initDone) {
+        return;
+    }
+    g_initDone = true;
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, &OnVisibilityChange);
+    EmscriptenVisibilityChangeEvent status{};
+    if (emscripten_get_visibility_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&
+        status.hidden != 0) {
+        ProcessClockHold();
+    }
+}
+
+int TerminalPollByte()
+{
+    return g_pageKeysCount > 0 ? PopPageKey() : TERMINAL_NO_BYTE;
+}
+
+int TerminalWaitByte()
+{
+    while (g_pageKeysCount == 0) {
+        qv_wait(0, KEY_WAIT_MS);
+    }
+    return PopPageKey();
+}
+
+void TerminalWrite(const char* bytes, std::size_t count)
+{
+    TerminalInit();
+    std::fflush(stdout);
+    while (count > 0) {
+        const ssize_t written = write(STDOUT_FILENO, bytes, count);
+        if (written > 0) {
+            bytes += written;
+            count -= static_cast<std::size_t>(written);
+        } else if (written < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return; // the page took no more: nothing left to tell
+        }
+    }
+}
+
+void TerminalPutChar(char c)
+{
+    TerminalWrite(&c, 1);
+}
+
+void TerminalClear()
+{
+    TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
+}
+
+void TerminalRestore() {}
+
+bool TerminalModeActive()
+{
+    return false;
+}
+
+// A page has no line mode to lend: prompts read the page's keys as they are.
+CTerminalLineInput::CTerminalLineInput() : m_suspended(false)
+{
+    TerminalInit();
+}
+
+CTerminalLineInput::~CTerminalLineInput()
+{
+    static_cast<void>(m_suspended);
+}

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the game for the browser with emscripten and writes
+# dist/quorvadellix-web/, a static folder that any web server can host (the
+# page, the game's module with its two pictures, the terminal widget and the
+# licence texts), and dist/quorvadellix-web.zip.
+set -euo pipefail
+QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/setup.sh
+source "$QV_ROOT/scripts/setup.sh"
+qv_install_packages "${QV_WEB_PACKAGES[@]}"
+# Node.js and npm from PATH; Debian's when there are none.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  qv_install_packages nodejs npm
+fi
+# emcc needs acorn from Debian's Node.js modules even when another Node.js
+# comes first on PATH.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+# The pictures are drawn by the picture generator of a native build, the same
+# folder and settings that play.sh and test.sh use.
+mkdir -p "$QV_ROOT/build" "$QV_ROOT/build-web"
+QV_BUILD_TARGETS="qv_pictures" qv_configure_and_build "$QV_ROOT/build" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+deps=$("$QV_ROOT/scripts/web-deps.sh")
+# CMake runs its try-run checks under Node.js, without Node's built-in fetch,
+# which breaks programs made by emscripten.
+QV_BUILD_TARGETS="quorvadellix" qv_configure_and_build "$QV_ROOT/build-web" \
+  -DCMAKE_TOOLCHAIN_FILE="$(em-config EMSCRIPTEN_ROOT)/cmake/Modules/Platform/Emscripten.cmake" \
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node);--no-experimental-fetch" \
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DQV_BUILD_TESTS=OFF -DQV_WEB_DEPS="$deps" \
+  -DQV_PICTURES_DIR="$QV_ROOT/build" >/dev/null
+
+# The terminal widget, at the versions the lockfile names.
+web=$QV_ROOT/web
+if [ ! -f "$web/node_modules/.package-lock.json" ] ||
+  [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
+  (cd "$web" && npm ci --no-audit --no-fund >&2)
+fi
+
+name=quorvadellix-web
+stage=$QV_ROOT/dist/$name
+rm -rf "$stage" "$QV_ROOT/dist/$name.zip"
+mkdir -p "$stage/xterm" "$stage/licenses"
+cp "$QV_ROOT"/build-web/quorvadellix.{js,wasm,data} "$stage/"
+cp "$web"/*.html "$web"/*.css "$web"/*.js "$stage/"
+xterm=$web/node_modules/@xterm/xterm
+cp "$xterm/lib/xterm.js" "$xterm/css/xterm.css" "$stage/xterm/"
+cp "$xterm/LICENSE" "$stage/licenses/xterm.txt"
+# The libraries built into the game's module, from Debian's copyright files of
+# the same sources.
+cp /usr/share/doc/libsdl2-dev/copyright "$stage/licenses/SDL2.txt"
+cp /usr/share/doc/libjpeg62-turbo-dev/copyright "$stage/licenses/libjpeg-turbo.txt"
+(cd "$QV_ROOT/dist" && zip -q -X -r "$name.zip" "$name")
+echo "Built dist/$name/ and dist/$name.zip"

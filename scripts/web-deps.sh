@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Builds the browser libraries the web build needs (SDL2 with only its video
+# part, and libjpeg-turbo, both static) with emscripten, from Debian's own
+# sources of the versions installed here, and prints the folder they are
+# installed in.
+#
+# The result is kept in ${XDG_CACHE_HOME:-$HOME/.cache}/quorvadellix/, in a
+# folder named after the source versions and the emscripten version, so later
+# runs (from any clone) reuse it and rebuild nothing. Emscripten's own "ports"
+# are never used: they would download. Sources are fetched with
+# `apt-get source` through a private apt configuration that adds deb-src
+# entries for the machine's own Debian sources; the system's apt set-up is
+# left untouched.
+set -euo pipefail
+QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=setup.sh
+source "$QV_ROOT/scripts/setup.sh"
+qv_install_packages "${QV_WEB_PACKAGES[@]}" >&2
+# Raise when the way the libraries are built changes.
+RECIPE=1
+
+log() { echo "web-deps: $*" >&2; }
+
+# emcc needs acorn from Debian's Node.js modules even when another Node.js
+# comes first on PATH.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+source_of() { dpkg-query -W -f='${source:Package}=${source:Version}' "$1"; }
+SDL_SRC=$(source_of libsdl2-dev)
+JPEG_SRC=$(source_of libjpeg62-turbo-dev)
+EMCC_VERSION=$(dpkg-query -W -f='${Version}' emscripten)-binaryen-$(dpkg-query -W -f='${Version}' binaryen)
+key="r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-emscripten-$EMCC_VERSION"
+key=${key//[^A-Za-z0-9._+-]/_}
+
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvadellix
+prefix=$cache/web-$key
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+mkdir -p "$cache"
+exec 9>"$cache/.web-deps.lock"
+flock 9
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+
+work=$(mktemp -d "$cache/build.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+log "building SDL2 and libjpeg-turbo for the browser into $prefix"
+
+# A private apt configuration whose only sources are deb-src twins of the
+# machine's configured Debian sources.
+apt_dir=$work/apt
+mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/sources.list.d"
+: >"$apt_dir/sources.list"
+if [ -f /etc/apt/sources.list ]; then
+  sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >>"$apt_dir/sources.list"
+fi
+for file in /etc/apt/sources.list.d/*.list; do
+  [ -f "$file" ] || continue
+  sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file" >>"$apt_dir/sources.list"
+done
+for file in /etc/apt/sources.list.d/*.sources; do
+  [ -f "$file" ] || continue
+  sed 's/^Types:.*/Types: deb-src/' "$file" >"$apt_dir/sources.list.d/$(basename "$file")"
+done
+apt_options=(-o "Dir::Etc::SourceList=$apt_dir/sources.list"
+  -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
+  -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
+  -o "Dir::State::Status=/var/lib/dpkg/status" -o "Debug::NoLocking=true")
+if [ "$(id -u)" -eq 0 ]; then
+  apt_options+=(-o "APT::Sandbox::User=root")
+fi
+log "fetching $SDL_SRC and $JPEG_SRC"
+apt-get "${apt_options[@]}" -qq update >&2
+(cd "$work" && apt-get "${apt_options[@]}" -qq source --download-only "$SDL_SRC" "$JPEG_SRC" >&2)
+for dsc in "$work"/*.dsc; do
+  (cd "$work" && dpkg-source --no-check -x "$dsc" >&2)
+done
+
+# CMake runs the programs of its try-run checks under Node.js; Node's
+# built-in fetch breaks programs made by emscripten, so it is switched off.
+emulator="$(command -v node);--no-experimental-fetch"
+stage=$prefix
+rm -rf "$stage"
+jobs=$(nproc)
+web_build() { # web_build NAME SOURCE_DIR CMAKE_ARGS...
+  local name=$1 src=$2
+  shift 2
+  log "building $name"
+  emcmake cmake -S "$src" -B "$work/build-$name" -G "Unix Makefiles" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$stage" "$@" >"$work/$name.log" 2>&1 &&
+    cmake --build "$work/build-$name" -j "$jobs" >>"$work/$name.log" 2>&1 &&
+    cmake --install "$work/build-$name" >>"$work/$name.log" 2>&1 || {
+    tail -n 40 "$work/$name.log" >&2
+    log "building $name failed"
+    exit 1
+  }
+}
+
+# Only the video, events and rendering parts are used by the game, and the
+# browser build runs on one thread.
+web_build sdl2 "$(ls -d "$work"/libsdl2-*/)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+  -DSDL_AUDIO=OFF -DSDL_HAPTIC=OFF -DSDL_JOYSTICK=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF \
+  -DSDL_POWER=OFF -DSDL_THREADS=OFF
+web_build libjpeg-turbo "$(ls -d "$work"/libjpeg-turbo-*/)" -DENABLE_SHARED=OFF \
+  -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF
+
+touch "$prefix/.complete"
+log "done"
+echo "$prefix"
