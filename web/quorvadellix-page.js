@@ -249,12 +249,14 @@
   term.onData((text) => sendKeys(encoder.encode(text)));
   term.onBinary((text) => sendKeys(Array.from(text, (c) => c.charCodeAt(0))));
 
-  // The player's own pictures, read when the restart is asked for.
+  // The player's own pictures, chosen in the two file inputs or dropped
+  // anywhere on the page, and read when the restart is asked for.
   const form = document.getElementById('pictures');
   const choices = { field: form.querySelector('#field-picture'), welcome: form.querySelector('#welcome-picture') };
-  form.addEventListener('change', () => {
+  const chosen = () => {
     form.querySelector('button').disabled = !choices.field.files.length && !choices.welcome.files.length;
-  });
+  };
+  form.addEventListener('change', chosen);
   form.addEventListener('submit', async (event) => {
     event.preventDefault();
     const pictures = {};
@@ -265,6 +267,24 @@
     }
     term.focus();
     start(pictures);
+  });
+
+  // A dropped file whose name says "welcome" is the welcome picture; of two
+  // others, the first is the playing field. The drop fills the inputs.
+  document.addEventListener('dragover', (event) => event.preventDefault());
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    const files = [...event.dataTransfer.files];
+    const welcome = files.find((file) => /welcome/i.test(file.name)) || files[1];
+    const field = files.find((file) => file !== welcome);
+    for (const [file, input] of [[field, choices.field], [welcome, choices.welcome]]) {
+      if (file) {
+        const list = new DataTransfer();
+        list.items.add(file);
+        input.files = list.files;
+      }
+    }
+    chosen();
   });
 
   term.focus();

@@ -163,31 +163,37 @@ def share_shown(shot, x, y, z, picture, tolerance):
                         >> 16 - 8 * c & 255) - rgb[3 * p + c]) for c in range(3)) <= tolerance
                for p in samples) / len(samples)
 
+def check(reply, error, what):
+    if error in reply:
+        raise AssertionError(f'{what}: {reply[error]}')
+    return reply
+
 class Browser:
-    """Headless Chromium on one page, driven through its DevTools pipe (it reads fd 3, writes
-    fd 4), serving folder on a free port of 127.0.0.1 until stop()."""
+    """Headless Chromium on one page, served from folder on a free port of 127.0.0.1 and driven
+    through the browser's DevTools pipe (it reads fd 3, writes fd 4). The DevTools commands
+    in `before` (method, params) apply to the page before it loads."""
 
     def __init__(self, folder, before=()):
         self.buffer, self.id, self.session = b'', 0, None
-        handler = functools.partial(type('Quiet', (http.server.SimpleHTTPRequestHandler,), {
-            'log_message': lambda *_: None}), directory=folder)
-        self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(type(
+            'Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None}),
+            directory=folder))
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
         self.profile = tempfile.TemporaryDirectory()
         (read_in, self.into), (self.out, write_out) = os.pipe(), os.pipe()
         self.proc = subprocess.Popen(
-            ['chromium', '--headless=new', '--no-sandbox', '--disable-gpu', '--use-angle=swiftshader',
-             '--enable-unsafe-swiftshader', '--disable-background-networking', '--no-first-run',
-             '--disable-component-update', '--disable-sync', '--disable-quic', '--mute-audio',
-             '--window-size=1600,1200', '--remote-debugging-pipe',
-             '--user-data-dir=' + self.profile.name, 'about:blank'],
+            ['chromium', '--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run',
+             '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-sync',
+             '--disable-background-networking', '--disable-component-update', '--disable-quic',
+             '--mute-audio', '--window-size=1600,1200', '--remote-debugging-pipe',
+             '--user-data-dir=' + self.profile.name],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=False,
             preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
         os.close(read_in), os.close(write_out)
         target = self.send('Target.createTarget', url='about:blank')['targetId']
-        self.session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
-        self.send('Page.enable')
-        for method, params in before:  # commands for the page before it loads
+        self.session = self.send('Target.attachToTarget', targetId=target,
+                                 flatten=True)['sessionId']
+        for method, params in [('Page.enable', {}), *before]:
             self.send(method, **params)
         port = str(self.server.server_port)
         self.send('Page.navigate', url=f'http://127.0.0.1:{port}/')
@@ -197,39 +203,34 @@ class Browser:
     def stop(self):
         with self.proc:
             self.proc.kill()
-        os.close(self.into), os.close(self.out)
-        self.server.shutdown()
-        self.server.server_close()
-        self.profile.cleanup()
+        os.close(self.into), os.close(self.out), self.profile.cleanup()
+        self.server.shutdown(), self.server.server_close()
 
     def send(self, method, **params):
         """A DevTools command on the page (on the browser before there is one); its result."""
         self.id += 1
-        message = {'id': self.id, 'method': method, 'params': params}
-        os.write(self.into, json.dumps(
-            dict(message, sessionId=self.session) if self.session else message).encode() + b'\0')
+        message = dict(id=self.id, method=method, params=params, **(
+            {'sessionId': self.session} if self.session else {}))
+        os.write(self.into, json.dumps(message).encode() + b'\0')
         while True:
             while b'\0' not in self.buffer:
                 if not select.select([self.out], [], [], 60)[0]:
                     raise AssertionError('no answer to ' + method)
-                self.buffer += os.read(self.out, 1 << 20) or b'browser ended\0'
+                self.buffer += (os.read(self.out, 1 << 20)
+                                or b'{"id": %d, "error": "it ended"}\0' % self.id)
             text, self.buffer = self.buffer.split(b'\0', 1)
-            reply = json.loads(text)
-            if reply.get('id') == self.id:
-                if 'error' in reply:
-                    raise AssertionError(f'{method}: {reply["error"]}')
-                return reply['result']
+            if (reply := json.loads(text)).get('id') == self.id:
+                return check(reply, 'error', method)['result']
 
     def js(self, expression, value=True):
-        """The value of a JavaScript expression in the page (a promise is awaited)."""
-        reply = self.send('Runtime.evaluate', expression=expression, awaitPromise=True,
-                          returnByValue=value)
-        if 'exceptionDetails' in reply:
-            raise AssertionError(f'{expression}: {reply["exceptionDetails"]}')
+        """The value of a JavaScript expression in the page (a promise is awaited), or with
+        value=False its object id."""
+        reply = check(self.send('Runtime.evaluate', expression=expression, awaitPromise=True,
+                                returnByValue=value), 'exceptionDetails', expression)
         return reply['result'].get('value') if value else reply['result']['objectId']
 
     def press(self, keys):
-        """Types each key as a keyboard does: a character, or \\r (Enter), or \\033 (Escape)."""
+        """Types each key as a keyboard does: a letter or digit, \\r (Enter), \\033 (Escape)."""
         for key in keys:
             name, code, number, text = {'\r': ('Enter', 'Enter', 13, '\r'),
                                         '\033': ('Escape', 'Escape', 27, '')}.get(key) or (
@@ -243,16 +244,12 @@ class Browser:
             self.send('Input.dispatchMouseEvent', type=kind, x=x, y=y, button=button, clickCount=1)
 
     def shot(self, x, y, width, height):
-        """The page's pixels in that rectangle as (x, y) -> 0xRRGGBB."""
-        png = self.send('Page.captureScreenshot', format='png', captureBeyondViewport=True,
+        """What the page shows in that rectangle, as (x, y) -> 0xRRGGBB."""
+        png = self.send('Page.captureScreenshot', captureBeyondViewport=True,
                         clip=dict(x=x, y=y, width=width, height=height, scale=1))['data']
         rgba = base64.b64decode(self.js(  # the browser decodes its own picture
-            f'''(async () => {{
-            const p = await createImageBitmap(await (await fetch('data:image/png;base64,{png}')).blob());
-            const c = new OffscreenCanvas(p.width, p.height).getContext('2d');
-            c.drawImage(p, 0, 0);
-            const d = c.getImageData(0, 0, p.width, p.height).data;
-            let s = '';
-            for (let i = 0; i < d.length; i += 8192) s += String.fromCharCode(...d.subarray(i, i + 8192));
-            return btoa(s); }})()'''))
+            f"""fetch('data:image/png;base64,{png}').then(r => r.blob()).then(createImageBitmap)
+            .then(p => {{ const c = new OffscreenCanvas(p.width, p.height).getContext('2d');
+              c.drawImage(p, 0, 0); return c.getImageData(0, 0, p.width, p.height).data; }})
+            .then(d => btoa(Array.from(d, b => String.fromCharCode(b)).join('')))"""))
         return lambda px, py: int.from_bytes(rgba[(at := (py * width + px) * 4):at + 3], 'big')

@@ -1,30 +1,24 @@
-"""The web edition in a real headless Chromium. Usage: test_web.py Web[.TEST], with QV_WEB (the
-built web folder) and QV_BUILD (the native build's folder, with the same pictures) set."""
-import os, re, tempfile, unittest  # noqa: E401
+"""The web edition in a headless Chromium. Usage: test_web.py Web[.TEST], with QV_WEB (the built
+web folder) and QV_BUILD (the native build's folder, with the same pictures) set."""
+import base64, os, re, tempfile, unittest  # noqa: E401
 
 from harness import Browser, decode, jpeg, share_shown, until
 from test_game import BANNER, HELP, QUESTION, RESTART, end, two_games
 
 WEB, BUILD = os.environ.get('QV_WEB', ''), os.environ.get('QV_BUILD', '')
-ENDED = 'Game ended with exit status {}. Reload the page to play again.'
 PLAYING = ('Type your name in the terminal. Keys typed in the terminal or in the picture steer; '
            'right-click the picture for its zoom menu.')
 FRAMES = ('new Promise(done => {{ let n = {}; const next = () => --n ? requestAnimationFrame(next)'
           ' : done(); requestAnimationFrame(next); }})')
-# The page's clocks run `skew` ms ahead of real time; hide(on, ms) shows or hides the page
-# (as a browser does when its tab is put behind another) and moves the clocks on meanwhile.
+# The page's clocks run `skew` ms ahead; hide(on, ms) hides or shows the page as a browser does
+# with a tab behind another, and moves the clocks on meanwhile.
 CLOCKS = '''let skew = 0;
-for (const [o, f] of [[performance, 'now'], [Date, 'now']]) {
-  const real = o[f].bind(o); o[f] = () => real() + skew; }
+for (const o of [performance, Date]) { const real = o.now.bind(o); o.now = () => real() + skew; }
 window.hide = async (on, ms) => {
-  Object.defineProperty(document, 'hidden', {configurable: true, get: () => on});
-  Object.defineProperty(document, 'visibilityState',
-                        {configurable: true, get: () => on ? 'hidden' : 'visible'});
+  for (const [name, value] of [['hidden', on], ['visibilityState', on ? 'hidden' : 'visible']])
+    Object.defineProperty(document, name, {configurable: true, get: () => value});
   document.dispatchEvent(new Event('visibilitychange'));
   await %s; skew += ms; await %s; };''' % (FRAMES.format(5), FRAMES.format(5))
-
-def script(source):
-    return 'Page.addScriptToEvaluateOnNewDocument', {'source': source}
 
 class Web(unittest.TestCase):
     def page(self, *before, prompt=True):
@@ -45,8 +39,9 @@ class Web(unittest.TestCase):
 
     def ended(self, status, transcript):
         until(lambda: self.browser.js('quorvadellix.exitStatus') is not None, self.transcript)
+        said = f'Game ended with exit status {status}. Reload the page to play again.'
         self.assertEqual((self.browser.js('quorvadellix.exitStatus'), self.transcript(),
-                          self.status()), (status, transcript, ENDED.format(status)))
+                          self.status()), (status, transcript, said))
 
     def canvas(self):
         return self.browser.js('(({x, y, width, height}) => [x, y, width, height])('
@@ -66,18 +61,18 @@ class Web(unittest.TestCase):
         return all(shot(x, y) == 0xFFFFFF for x, y in [
             (w // 2, h // 2 - 1), (w // 2 - 5, h // 2 + 4), (w // 2 + 5, h // 2 + 4)])
 
-    def test_two_games_reach_the_terminal_as_over_a_linux_pipe(self):
+    def test_two_games(self):
         page = self.page()
         page.press('Ann\rkykn')
         self.ended(0, BANNER + two_games('Ann'))
         self.assertEqual((bytes(page.js('quorvadellix.keys')), page.js('quorvadellix.bells')),
                          (b'Ann\rkykn', 8))  # Enter as 13; four bells a game
         rows = page.js('[...document.querySelectorAll("#terminal .xterm-rows > div")]'
-                       '.map(row => row.textContent.replace(/\\s+$/, ""))')
+                       '.map(row => row.textContent.trimEnd())')  # the terminal shows
         screen = (HELP.split('J')[-1] + end('Ann').replace('\a', '')).split('\n')
         self.assertEqual(rows[:len(screen)], [line.rstrip() for line in screen])
 
-    def test_welcome_picture_then_w_moves_the_ship_and_p_holds_it(self):
+    def test_ship_moves_and_pauses(self):
         page = self.page()
         self.shows('space_image_welcome.jpg')
         page.press('Ann\r')
@@ -88,14 +83,12 @@ class Web(unittest.TestCase):
 
         def still():
             w, h = self.canvas()[2:]
-            first = self.shot()
-            page.js(FRAMES.format(30))
-            second = self.shot()
+            first, _, second = self.shot(), page.js(FRAMES.format(30)), self.shot()
             return all(first(x, y) == second(x, y) for x in range(0, w, 4) for y in range(0, h, 4))
         until(still, lambda: 'the paused game to stand still')
         self.assertFalse(self.ship_in_middle(self.shot()))
 
-    def test_canvas_keys_act_once_its_menu_zooms_and_escape_ends_with_status_zero(self):
+    def test_canvas_keys(self):
         page = self.page()
         page.press('Ann\rp')
         self.shows('space_image.jpg', ship=True)  # paused in its first pass
@@ -118,38 +111,44 @@ class Web(unittest.TestCase):
         page.press('\033')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
 
-    def test_hidden_page_stops_the_game_clock(self):
-        page = self.page(script(CLOCKS))
+    def test_hidden_page(self):
+        page = self.page(('Page.addScriptToEvaluateOnNewDocument', {'source': CLOCKS}))
         page.press('Ann\r')
         self.shows('space_image.jpg', ship=True)  # in play
         page.js('hide(true, 100000).then(() => hide(false, 0)).then(() => hide(false, 100000))')
-        page.press('k')  # when not hit after the visible 100 s
+        page.press('k')  # unless hit in the visible 100 s
         self.expect('Your High Score')
         score = int(re.search(r'Your Score this Game was: (\d+)', self.transcript())[1])
-        self.assertTrue(10000 <= score < 13000, score)  # only the visible 100 s and play count
+        self.assertTrue(10000 <= score < 13000, score)  # the visible 100 s count, the hidden not
 
-    def test_own_pictures_are_checked_as_on_the_desktop(self):
+    def test_own_pictures(self):  # one chosen, one dropped on the page
         page = self.page()
         folder = self.enterContext(tempfile.TemporaryDirectory())
         jpeg(folder + '/field.jpg', 64, 48)
-        jpeg(folder + '/welcome.jpg', 32, 48)
-        for choice, name in (('field-picture', 'field.jpg'), ('welcome-picture', 'welcome.jpg')):
-            page.send('DOM.setFileInputFiles', files=[f'{folder}/{name}'],
-                      objectId=page.js(f'document.getElementById("{choice}")', value=False))
+        jpeg(folder + '/my-welcome.jpg', 32, 48)
+        page.send('DOM.setFileInputFiles', files=[folder + '/field.jpg'],
+                  objectId=page.js('document.getElementById("field-picture")', value=False))
+        with open(folder + '/my-welcome.jpg', 'rb') as picture:
+            page.js(f'''const files = new DataTransfer(); files.items.add(new File(
+                [Uint8Array.from(atob('{base64.b64encode(picture.read()).decode()}'),
+                                 c => c.charCodeAt(0))], 'my-welcome.jpg'));
+                document.body.dispatchEvent(new DragEvent('drop', {{dataTransfer: files,
+                                                                    bubbles: true}}))''')
         page.js('document.getElementById("play-pictures").click()')
         self.ended(1, 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
                    'space_image.jpg is 64 x 48; both pictures must have the same size\n')
 
-    def test_says_what_the_browser_lacks(self):
-        touch = ('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1})
+    def test_lacking_browser(self):
+        touch = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
         for before, sentence in [
-                (script('delete window.WebAssembly'),
+                ('delete window.WebAssembly',
                  'This game needs WebAssembly, which this browser does not offer.'),
-                (script('HTMLCanvasElement.prototype.getContext = () => null'),
+                ('HTMLCanvasElement.prototype.getContext = () => null',
                  'This game needs WebGL, which this browser does not offer or has switched off.'),
                 (touch, 'This game needs a keyboard: connect one and type in the terminal.')]:
             with self.subTest(sentence):
-                page = self.page(before, prompt=before is touch)
+                page = self.page(before if before is touch else (
+                    'Page.addScriptToEvaluateOnNewDocument', {'source': before}), prompt=False)
                 until(lambda: self.status() == sentence, self.status)
                 if before is touch:  # until a key is typed
                     page.press('A')
