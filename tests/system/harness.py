@@ -1,6 +1,6 @@
 """Runs the real game on a pseudo-terminal or pipes, on an X server, and in a browser."""
-import base64, ctypes, fcntl, functools, http.server, json, os, pty, re, select  # noqa: E401
-import struct, subprocess, tempfile, termios, threading, time  # noqa: E401
+import base64, contextlib, ctypes, fcntl, functools, http.server, json, os, pty, re, select  # noqa: E401
+import signal, struct, subprocess, tempfile, termios, threading, time  # noqa: E401
 
 def until(done, what, step=lambda: time.sleep(0.02), timeout=30):  # only trips on a hang
     end = time.monotonic() + timeout
@@ -188,7 +188,7 @@ class Browser:
              '--mute-audio', '--window-size=1600,1200', '--remote-debugging-pipe',
              '--user-data-dir=' + self.profile.name],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=False,
-            preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
+            start_new_session=True, preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
         os.close(read_in), os.close(write_out)
         target = self.send('Target.createTarget', url='about:blank')['targetId']
         self.session = self.send('Target.attachToTarget', targetId=target,
@@ -201,8 +201,17 @@ class Browser:
               lambda: 'the page')
 
     def stop(self):
-        with self.proc:
-            self.proc.kill()
+        with contextlib.suppress(AssertionError, OSError):
+            self.send('Browser.close')  # a browser that closes itself leaves nothing behind
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            self.proc.wait(30)
+
+        def gone():  # the browser's processes: killed until there are none
+            with contextlib.suppress(ProcessLookupError):
+                return os.killpg(self.proc.pid, signal.SIGKILL)
+            return True
+        until(gone, lambda: 'the browser to end')
+        self.proc.wait()
         os.close(self.into), os.close(self.out), self.profile.cleanup()
         self.server.shutdown(), self.server.server_close()
 
