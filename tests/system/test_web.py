@@ -6,8 +6,6 @@ from harness import Browser, decode, jpeg, share_shown, until
 from test_game import BANNER, HELP, QUESTION, RESTART, end, two_games
 
 WEB, BUILD = os.environ.get('QV_WEB', ''), os.environ.get('QV_BUILD', '')
-PLAYING = ('Type your name in the terminal. Keys typed in the terminal or in the picture steer; '
-           'right-click the picture for its zoom menu.')
 FRAMES = ('new Promise(done => {{ let n = {}; const next = () => --n ? requestAnimationFrame(next)'
           ' : done(); requestAnimationFrame(next); }})')
 # The page's clocks run `skew` ms ahead; hide(on, ms) hides or shows the page as a browser does
@@ -19,6 +17,9 @@ window.hide = async (on, ms) => {
     Object.defineProperty(document, name, {configurable: true, get: () => value});
   document.dispatchEvent(new Event('visibilitychange'));
   await %s; skew += ms; await %s; };''' % (FRAMES.format(5), FRAMES.format(5))
+
+def script(source):
+    return 'Page.addScriptToEvaluateOnNewDocument', {'source': source}
 
 class Web(unittest.TestCase):
     def page(self, *before, prompt=True):
@@ -43,17 +44,15 @@ class Web(unittest.TestCase):
         self.assertEqual((self.browser.js('quorvadellix.exitStatus'), self.transcript(),
                           self.status()), (status, transcript, said))
 
-    def canvas(self):
-        return self.browser.js('(({x, y, width, height}) => [x, y, width, height])('
-                               'document.getElementById("canvas").getBoundingClientRect())')
-
-    def shot(self):
-        return self.browser.shot(*self.canvas())
+    def canvas(self, shot=False):  # its place and size, or what it shows as (x, y) -> colour
+        place = self.browser.js('(({x, y, width, height}) => [x, y, width, height])('
+                                'document.getElementById("canvas").getBoundingClientRect())')
+        return self.browser.shot(*place) if shot else place
 
     def shows(self, name, ship=False):
         """Until the canvas shows the picture, and the ship resting in the middle if asked."""
         picture = decode(f'{BUILD}/{name}')
-        until(lambda: share_shown(shot := self.shot(), 0, 0, 1, picture, 2) > .95
+        until(lambda: share_shown(shot := self.canvas(True), 0, 0, 1, picture, 2) > .95
               and (not ship or self.ship_in_middle(shot)), lambda: name)
 
     def ship_in_middle(self, shot):  # its tip and its two rear corners
@@ -61,7 +60,7 @@ class Web(unittest.TestCase):
         return all(shot(x, y) == 0xFFFFFF for x, y in [
             (w // 2, h // 2 - 1), (w // 2 - 5, h // 2 + 4), (w // 2 + 5, h // 2 + 4)])
 
-    def test_two_games(self):
+    def test_two_games_then_own_pictures(self):
         page = self.page()
         page.press('Ann\rkykn')
         self.ended(0, BANNER + two_games('Ann'))
@@ -71,22 +70,44 @@ class Web(unittest.TestCase):
                        '.map(row => row.textContent.trimEnd())')  # the terminal shows
         screen = (HELP.split('J')[-1] + end('Ann').replace('\a', '')).split('\n')
         self.assertEqual(rows[:len(screen)], [line.rstrip() for line in screen])
+        # The player's own pictures, one chosen and one dropped on the page, start a new run.
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        jpeg(folder + '/field.jpg', 64, 48)
+        jpeg(folder + '/my-welcome.jpg', 32, 48)
+        page.send('DOM.setFileInputFiles', files=[folder + '/field.jpg'],
+                  objectId=page.js('document.getElementById("field-picture")', value=False))
+        with open(folder + '/my-welcome.jpg', 'rb') as picture:
+            page.js(f'''{{ const files = new DataTransfer(); files.items.add(new File(
+                [Uint8Array.from(atob('{base64.b64encode(picture.read()).decode()}'),
+                                 c => c.charCodeAt(0))], 'my-welcome.jpg'));
+              document.body.dispatchEvent(new DragEvent('drop', {{dataTransfer: files,
+                                                                  bubbles: true}})) }}''')
+        page.js('document.getElementById("play-pictures").click()')
+        self.ended(1, 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
+                   'space_image.jpg is 64 x 48; both pictures must have the same size\n')
 
-    def test_ship_moves_and_pauses(self):
-        page = self.page()
+    def test_play_pause_and_hidden_page(self):
+        page = self.page(script(CLOCKS))
         self.shows('space_image_welcome.jpg')
         page.press('Ann\r')
         self.shows('space_image.jpg', ship=True)  # in play
+        page.js('hide(true, 100000).then(() => hide(false, 0))')  # 100 s hidden
         page.press('w')
         page.js(FRAMES.format(10))  # about a sixth of a second: away, but not yet hit
         page.press('p')
 
         def still():
             w, h = self.canvas()[2:]
-            first, _, second = self.shot(), page.js(FRAMES.format(30)), self.shot()
+            first, _, second = self.canvas(True), page.js(FRAMES.format(30)), self.canvas(True)
             return all(first(x, y) == second(x, y) for x in range(0, w, 4) for y in range(0, h, 4))
         until(still, lambda: 'the paused game to stand still')
-        self.assertFalse(self.ship_in_middle(self.shot()))
+        self.assertFalse(self.ship_in_middle(self.canvas(True)))
+        page.press('p')
+        page.js('hide(false, 100000)')  # 100 s visible
+        page.press('k')  # unless hit meanwhile
+        self.expect('Your High Score')
+        score = int(re.search(r'Your Score this Game was: (\d+)', self.transcript())[1])
+        self.assertTrue(10000 <= score < 13000, score)  # the visible 100 s count, the hidden not
 
     def test_canvas_keys(self):
         page = self.page()
@@ -97,7 +118,7 @@ class Web(unittest.TestCase):
         self.assertEqual(page.js('document.activeElement.id'), 'canvas')
         self.assertFalse(page.js('document.getElementById("canvas").dispatchEvent('
                                  'new MouseEvent("contextmenu", {cancelable: true}))'))
-        until(lambda: self.shot()(102, 102) == 0xF0F0F0, lambda: 'the zoom menu')
+        until(lambda: self.canvas(True)(102, 102) == 0xF0F0F0, lambda: 'the zoom menu')
         page.click(x + 100 + 70, y + 100 + 4 + 24 + 12)  # "Zoom 2 x 2"
         for key, size in (('', 1280), ('1', 640), ('2', 1280), ('1', 640)):
             page.press(key)
@@ -111,48 +132,20 @@ class Web(unittest.TestCase):
         page.press('\033')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
 
-    def test_hidden_page(self):
-        page = self.page(('Page.addScriptToEvaluateOnNewDocument', {'source': CLOCKS}))
-        page.press('Ann\r')
-        self.shows('space_image.jpg', ship=True)  # in play
-        page.js('hide(true, 100000).then(() => hide(false, 0)).then(() => hide(false, 100000))')
-        page.press('k')  # unless hit in the visible 100 s
-        self.expect('Your High Score')
-        score = int(re.search(r'Your Score this Game was: (\d+)', self.transcript())[1])
-        self.assertTrue(10000 <= score < 13000, score)  # the visible 100 s count, the hidden not
-
-    def test_own_pictures(self):  # one chosen, one dropped on the page
-        page = self.page()
-        folder = self.enterContext(tempfile.TemporaryDirectory())
-        jpeg(folder + '/field.jpg', 64, 48)
-        jpeg(folder + '/my-welcome.jpg', 32, 48)
-        page.send('DOM.setFileInputFiles', files=[folder + '/field.jpg'],
-                  objectId=page.js('document.getElementById("field-picture")', value=False))
-        with open(folder + '/my-welcome.jpg', 'rb') as picture:
-            page.js(f'''const files = new DataTransfer(); files.items.add(new File(
-                [Uint8Array.from(atob('{base64.b64encode(picture.read()).decode()}'),
-                                 c => c.charCodeAt(0))], 'my-welcome.jpg'));
-                document.body.dispatchEvent(new DragEvent('drop', {{dataTransfer: files,
-                                                                    bubbles: true}}))''')
-        page.js('document.getElementById("play-pictures").click()')
-        self.ended(1, 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
-                   'space_image.jpg is 64 x 48; both pictures must have the same size\n')
-
     def test_lacking_browser(self):
         touch = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
         for before, sentence in [
-                ('delete window.WebAssembly',
+                (script('delete window.WebAssembly'),
                  'This game needs WebAssembly, which this browser does not offer.'),
-                ('HTMLCanvasElement.prototype.getContext = () => null',
+                (script('HTMLCanvasElement.prototype.getContext = () => null'),
                  'This game needs WebGL, which this browser does not offer or has switched off.'),
                 (touch, 'This game needs a keyboard: connect one and type in the terminal.')]:
             with self.subTest(sentence):
-                page = self.page(before if before is touch else (
-                    'Page.addScriptToEvaluateOnNewDocument', {'source': before}), prompt=False)
+                page = self.page(before, prompt=before is touch)
                 until(lambda: self.status() == sentence, self.status)
                 if before is touch:  # until a key is typed
                     page.press('A')
-                    until(lambda: self.status() == PLAYING, self.status)
+                    until(lambda: self.status() != sentence, self.status)
 
 if __name__ == '__main__':
     unittest.main()
