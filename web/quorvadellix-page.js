@@ -240,6 +240,7 @@
     rows: 26,
     convertEol: true, // a line feed also returns the cursor, as a terminal's output mode does
     cursorBlink: false,
+    screenReaderMode: true, // its rows and new output also reach assistive technology
     scrollback: 1000,
     fontFamily: 'DejaVu Sans Mono, Menlo, Consolas, monospace',
     fontSize: 15,

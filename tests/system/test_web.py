@@ -39,7 +39,7 @@ class Web(unittest.TestCase):
         return self.browser.js('document.getElementById("status").textContent')
 
     def ended(self, status, transcript):
-        until(lambda: self.browser.js('quorvadellix.exitStatus') is not None, self.transcript)
+        until(lambda: self.browser.js('quorvadellix.exitStatus') == status, self.transcript)
         said = f'Game ended with exit status {status}. Reload the page to play again.'
         self.assertEqual((self.browser.js('quorvadellix.exitStatus'), self.transcript(),
                           self.status()), (status, transcript, said))
@@ -66,10 +66,10 @@ class Web(unittest.TestCase):
         self.ended(0, BANNER + two_games('Ann'))
         self.assertEqual((bytes(page.js('quorvadellix.keys')), page.js('quorvadellix.bells')),
                          (b'Ann\rkykn', 8))  # Enter as 13; four bells a game
-        rows = page.js('[...document.querySelectorAll("#terminal .xterm-rows > div")]'
-                       '.map(row => row.textContent.trimEnd())')  # the terminal shows
-        screen = (HELP.split('J')[-1] + end('Ann').replace('\a', '')).split('\n')
-        self.assertEqual(rows[:len(screen)], [line.rstrip() for line in screen])
+        screen = [line.rstrip() for line in (HELP[11:] + end('Ann')[4:]).split('\n')]
+        rows = lambda: page.js('[...document.querySelectorAll("#terminal .xterm-accessibility-'
+                               'tree > div")].map(row => row.textContent.trimEnd())')  # noqa: E731
+        until(lambda: rows()[:len(screen)] == screen, lambda: str(rows()))  # as read aloud
         # The player's own pictures, one chosen and one dropped on the page, start a new run.
         folder = self.enterContext(tempfile.TemporaryDirectory())
         jpeg(folder + '/field.jpg', 64, 48)
