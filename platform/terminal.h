@@ -11,13 +11,18 @@
 // back however the program ends: normal return or exit(), SIGINT, SIGTERM,
 // SIGHUP (the signal is then re-raised, so the exit status still says
 // "killed by signal"), a failed assertion and an uncaught exception. Ctrl+Z
-// gives the shell its normal terminal back and the game mode returns on fg.
+// gives the shell its normal terminal back and the game mode returns on fg;
+// the game clock stands still meanwhile (platform/processclock.h).
 //
 // When standard input is a pipe or a file, no terminal mode is touched and
 // keys are read from it byte by byte.
 //
 // Keys typed in the graphics window are queued with TerminalQueueKey and read
 // before the bytes of standard input, exactly as if typed in the terminal.
+//
+// In a browser page the terminal is the page's terminal widget: what the game
+// writes reaches it byte by byte through standard output, its keys come in
+// one byte at a time, and its input never ends.
 
 #include <cstddef>
 

@@ -356,6 +356,9 @@ int FrameWindowOpen(const char* title, int width, int height)
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     // In a page, keys typed elsewhere (the page's terminal) are not the window's.
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+    // The game's presents wait for the page's next frame themselves
+    // (YieldFrame); SDL must not give the page a turn of its own on top.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Warn(SDL_GetError());
         return 1;
