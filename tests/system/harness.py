@@ -185,8 +185,8 @@ class Browser:
             ['chromium', '--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run',
              '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-sync',
              '--disable-background-networking', '--disable-component-update', '--disable-quic',
-             '--mute-audio', '--window-size=1600,1200', '--remote-debugging-pipe',
-             '--user-data-dir=' + self.profile.name],
+             '--disable-dev-shm-usage', '--mute-audio', '--window-size=1600,1200',
+             '--remote-debugging-pipe', '--user-data-dir=' + self.profile.name],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=False,
             start_new_session=True, preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
         os.close(read_in), os.close(write_out)
