@@ -155,6 +155,27 @@ void Zoom(int factor)
     SDL_SetWindowPosition(g_window.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
+// F11 or Alt+Enter, pressed (not repeated).
+bool IsFullscreenKey(const SDL_KeyboardEvent& key)
+{
+    const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
+    return key.repeat == 0 &&
+           (key.keysym.sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0));
+}
+
+#ifdef __EMSCRIPTEN__
+// A page may go fullscreen only while the browser hands it the player's key,
+// so the fullscreen keys act as SDL receives them, not at the next frame.
+int ToggleFullscreenAtOnce(void*, SDL_Event* event)
+{
+    if (event->type == SDL_KEYDOWN && IsFullscreenKey(event->key)) {
+        ToggleFullscreen();
+        return 0;
+    }
+    return 1;
+}
+#endif
+
 void HandleKey(const SDL_KeyboardEvent& key)
 {
     if (key.keysym.sym == SDLK_ESCAPE) {
@@ -166,9 +187,7 @@ void HandleKey(const SDL_KeyboardEvent& key)
         }
         EndProcess();
     }
-    const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
-    if (key.repeat == 0 &&
-        (key.keysym.sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0))) {
+    if (IsFullscreenKey(key)) {
         ToggleFullscreen();
         return;
     }
@@ -382,6 +401,9 @@ int FrameWindowOpen(const char* title, int width, int height)
         GiveUp(SDL_GetError());
         return 1;
     }
+#ifdef __EMSCRIPTEN__
+    SDL_SetEventFilter(&ToggleFullscreenAtOnce, nullptr);
+#endif
     SDL_StartTextInput();
     SDL_DisableScreenSaver();
     // Black until the first frame arrives.
