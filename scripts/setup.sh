@@ -39,6 +39,9 @@ QV_WEB_PACKAGES=(
   cmake make g++ pkg-config libjpeg62-turbo-dev libsdl2-dev
   emscripten binaryen dpkg-dev zip
 )
+# The web tests: Debian's Chromium, driven headless through its DevTools pipe
+# by Python, and libjpeg's tools for reference pictures.
+QV_WEB_TEST_PACKAGES=(chromium python3 libjpeg-turbo-progs)
 
 qv_missing_packages() {
   local pkg

@@ -1,5 +1,6 @@
-"""Runs the real game on a pseudo-terminal or pipes, and on an X server."""
-import ctypes, fcntl, os, pty, re, select, struct, subprocess, termios, time  # noqa: E401
+"""Runs the real game on a pseudo-terminal or pipes, on an X server, and in a browser."""
+import base64, ctypes, fcntl, functools, http.server, json, os, pty, re, select  # noqa: E401
+import signal, struct, subprocess, tempfile, termios, threading, time  # noqa: E401
 
 def until(done, what, step=lambda: time.sleep(0.02), timeout=30):  # only trips on a hang
     end = time.monotonic() + timeout
@@ -161,3 +162,94 @@ def share_shown(shot, x, y, z, picture, tolerance):
     return sum(max(abs((shot(int(x + (p % width + .5) * z), int(y + (p // width + .5) * z))
                         >> 16 - 8 * c & 255) - rgb[3 * p + c]) for c in range(3)) <= tolerance
                for p in samples) / len(samples)
+
+def check(reply, error, what):
+    if error in reply:
+        raise AssertionError(f'{what}: {reply[error]}')
+    return reply
+
+class Browser:
+    """Headless Chromium on one page, served from folder on a free port of 127.0.0.1 and driven
+    through the browser's DevTools pipe (it reads fd 3, writes fd 4). The DevTools commands
+    in `before` (method, params) apply to the page before it loads."""
+
+    def __init__(self, folder, before=()):
+        self.buffer, self.id, self.session = b'', 0, None
+        self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(type(
+            'Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None}),
+            directory=folder))
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.profile = tempfile.TemporaryDirectory()
+        (read_in, self.into), (self.out, write_out) = os.pipe(), os.pipe()
+        self.proc = subprocess.Popen(
+            ['chromium', '--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run',
+             '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-sync',
+             '--disable-background-networking', '--disable-component-update', '--disable-quic',
+             '--disable-dev-shm-usage', '--mute-audio', '--window-size=1600,1200',
+             '--remote-debugging-pipe', '--user-data-dir=' + self.profile.name],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=False,
+            start_new_session=True, preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
+        os.close(read_in), os.close(write_out)
+        target = self.send('Target.createTarget', url='about:blank')['targetId']
+        self.session = self.send('Target.attachToTarget', targetId=target,
+                                 flatten=True)['sessionId']
+        for method, params in [('Page.enable', {}), *before]:
+            self.send(method, **params)
+        port = str(self.server.server_port)
+        self.send('Page.navigate', url=f'http://127.0.0.1:{port}/')
+        until(lambda: self.js('location.port + document.readyState') == port + 'complete',
+              lambda: 'the page')
+
+    def stop(self):
+        os.killpg(self.proc.pid, signal.SIGKILL)  # the browser and every process it started
+        self.proc.wait()
+        os.close(self.into), os.close(self.out), self.profile.cleanup()
+        self.server.shutdown(), self.server.server_close()
+
+    def send(self, method, **params):
+        """A DevTools command on the page (on the browser before there is one); its result."""
+        self.id += 1
+        message = dict(id=self.id, method=method, params=params, **(
+            {'sessionId': self.session} if self.session else {}))
+        os.write(self.into, json.dumps(message).encode() + b'\0')
+        while True:
+            while b'\0' not in self.buffer:
+                if not select.select([self.out], [], [], 60)[0]:
+                    raise AssertionError('no answer to ' + method)
+                self.buffer += (os.read(self.out, 1 << 20)
+                                or b'{"id": %d, "error": "it ended"}\0' % self.id)
+            text, self.buffer = self.buffer.split(b'\0', 1)
+            if (reply := json.loads(text)).get('id') == self.id:
+                return check(reply, 'error', method)['result']
+
+    def js(self, expression, value=True):
+        """The value of a JavaScript expression in the page (a promise is awaited), or with
+        value=False its object id."""
+        reply = check(self.send('Runtime.evaluate', expression=expression, awaitPromise=True,
+                                returnByValue=value), 'exceptionDetails', expression)
+        return reply['result'].get('value') if value else reply['result']['objectId']
+
+    def press(self, keys):
+        """Types each key as a keyboard does: a letter or digit, \\r (Enter), \\033 (Escape)."""
+        for key in keys:
+            name, code, number, text = {'\r': ('Enter', 'Enter', 13, '\r'),
+                                        '\033': ('Escape', 'Escape', 27, '')}.get(key) or (
+                key, ('Key' if key.isalpha() else 'Digit') + key.upper(), ord(key.upper()), key)
+            for kind in ('keyDown', 'keyUp'):
+                self.send('Input.dispatchKeyEvent', type=kind, key=name, code=code, text=text,
+                          windowsVirtualKeyCode=number, nativeVirtualKeyCode=number)
+
+    def click(self, x, y, button='left'):
+        for kind in ('mouseMoved', 'mousePressed', 'mouseReleased'):
+            self.send('Input.dispatchMouseEvent', type=kind, x=x, y=y, button=button, clickCount=1)
+
+    def shot(self, x, y, width, height):
+        """What the page shows in that rectangle, as (x, y) -> 0xRRGGBB."""
+        png = self.send('Page.captureScreenshot', captureBeyondViewport=True,
+                        clip=dict(x=x, y=y, width=width, height=height, scale=1))['data']
+        rgba = base64.b64decode(self.js(  # the browser decodes its own picture
+            f"""fetch('data:image/png;base64,{png}').then(r => r.blob()).then(createImageBitmap)
+            .then(p => {{ const c = new OffscreenCanvas(p.width, p.height).getContext('2d');
+              c.drawImage(p, 0, 0); return c.getImageData(0, 0, p.width, p.height).data; }})
+            .then(d => btoa(Array.from(d, b => String.fromCharCode(b)).join('')))"""))
+        return lambda px, py: int.from_bytes(rgba[(at := (py * width + px) * 4):at + 3], 'big')

@@ -1,0 +1,151 @@
+"""The web edition in a headless Chromium. Usage: test_web.py Web[.TEST], with QV_WEB (the built
+web folder) and QV_BUILD (the native build's folder, with the same pictures) set."""
+import base64, os, re, tempfile, unittest  # noqa: E401
+
+from harness import Browser, decode, jpeg, share_shown, until
+from test_game import BANNER, HELP, QUESTION, RESTART, end, two_games
+
+WEB, BUILD = os.environ.get('QV_WEB', ''), os.environ.get('QV_BUILD', '')
+FRAMES = ('new Promise(done => {{ let n = {}; const next = () => --n ? requestAnimationFrame(next)'
+          ' : done(); requestAnimationFrame(next); }})')
+# The page's clocks run `skew` ms ahead; hide(on, ms) hides or shows the page as a browser does
+# with a tab behind another, and moves the clocks on meanwhile.
+CLOCKS = '''let skew = 0;
+for (const o of [performance, Date]) { const real = o.now.bind(o); o.now = () => real() + skew; }
+window.hide = async (on, ms) => {
+  for (const [name, value] of [['hidden', on], ['visibilityState', on ? 'hidden' : 'visible']])
+    Object.defineProperty(document, name, {configurable: true, get: () => value});
+  document.dispatchEvent(new Event('visibilitychange'));
+  await %s; skew += ms; await %s; };''' % (FRAMES.format(5), FRAMES.format(5))
+
+def script(source):
+    return 'Page.addScriptToEvaluateOnNewDocument', {'source': source}
+
+class Web(unittest.TestCase):
+    def page(self, *before, prompt=True):
+        """The page loaded, and the game at its name prompt."""
+        self.browser = Browser(WEB, before)
+        self.addCleanup(self.browser.stop)
+        prompt and self.expect(BANNER)
+        return self.browser
+
+    def transcript(self):
+        return bytes(self.browser.js('quorvadellix.transcript')).decode('latin-1')
+
+    def expect(self, text):
+        until(lambda: text in self.transcript(), lambda: f'{text!r} in {self.transcript()!r}')
+
+    def status(self):
+        return self.browser.js('document.getElementById("status").textContent')
+
+    def ended(self, status, transcript):
+        until(lambda: self.browser.js('quorvadellix.exitStatus') == status, self.transcript)
+        said = f'Game ended with exit status {status}. Reload the page to play again.'
+        self.assertEqual((self.browser.js('quorvadellix.exitStatus'), self.transcript(),
+                          self.status()), (status, transcript, said))
+
+    def canvas(self, shot=False):  # its place and size, or what it shows as (x, y) -> colour
+        place = self.browser.js('(({x, y, width, height}) => [x, y, width, height])('
+                                'document.getElementById("canvas").getBoundingClientRect())')
+        return self.browser.shot(*place) if shot else place
+
+    def shows(self, name, ship=False):
+        """Until the canvas shows the picture, and the ship resting in the middle if asked."""
+        picture = decode(f'{BUILD}/{name}')
+        until(lambda: share_shown(shot := self.canvas(True), 0, 0, 1, picture, 2) > .95
+              and (not ship or self.ship_in_middle(shot)), lambda: name)
+
+    def ship_in_middle(self, shot):  # its tip and its two rear corners
+        w, h = self.canvas()[2:]
+        return all(shot(x, y) == 0xFFFFFF for x, y in [
+            (w // 2, h // 2 - 1), (w // 2 - 5, h // 2 + 4), (w // 2 + 5, h // 2 + 4)])
+
+    def test_two_games_then_own_pictures(self):
+        page = self.page()
+        page.press('Ann\rkykn')
+        self.ended(0, BANNER + two_games('Ann'))
+        self.assertEqual((bytes(page.js('quorvadellix.keys')), page.js('quorvadellix.bells')),
+                         (b'Ann\rkykn', 8))  # Enter as 13; four bells a game
+        screen = [line.rstrip() for line in (HELP[11:] + end('Ann')[4:]).split('\n')]
+        rows = lambda: page.js('[...document.querySelectorAll("#terminal .xterm-accessibility-'
+                               'tree > div")].map(row => row.textContent.trimEnd())')  # noqa: E731
+        until(lambda: rows()[:len(screen)] == screen, lambda: str(rows()))  # as read aloud
+        # The player's own pictures, one chosen and one dropped on the page, start a new run.
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        jpeg(folder + '/field.jpg', 64, 48)
+        jpeg(folder + '/my-welcome.jpg', 32, 48)
+        page.send('DOM.setFileInputFiles', files=[folder + '/field.jpg'],
+                  objectId=page.js('document.getElementById("field-picture")', value=False))
+        with open(folder + '/my-welcome.jpg', 'rb') as picture:
+            page.js(f'''{{ const files = new DataTransfer(); files.items.add(new File(
+                [Uint8Array.from(atob('{base64.b64encode(picture.read()).decode()}'),
+                                 c => c.charCodeAt(0))], 'my-welcome.jpg'));
+              document.body.dispatchEvent(new DragEvent('drop', {{dataTransfer: files,
+                                                                  bubbles: true}})) }}''')
+        page.js('document.getElementById("play-pictures").click()')
+        self.ended(1, 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
+                   'space_image.jpg is 64 x 48; both pictures must have the same size\n')
+
+    def test_play_pause_and_hidden_page(self):
+        page = self.page(script(CLOCKS))
+        self.shows('space_image_welcome.jpg')
+        page.press('Ann\r')
+        self.shows('space_image.jpg', ship=True)  # in play
+        page.js('hide(true, 100000).then(() => hide(false, 0))')  # 100 s hidden
+        page.press('w')
+        page.js(FRAMES.format(10))  # about a sixth of a second: away, but not yet hit
+        page.press('p')
+
+        def still():
+            w, h = self.canvas()[2:]
+            first, _, second = self.canvas(True), page.js(FRAMES.format(30)), self.canvas(True)
+            return all(first(x, y) == second(x, y) for x in range(0, w, 4) for y in range(0, h, 4))
+        until(still, lambda: 'the paused game to stand still')
+        self.assertFalse(self.ship_in_middle(self.canvas(True)))
+        page.press('p')
+        page.js('hide(false, 100000)')  # 100 s visible
+        page.press('k')  # unless hit meanwhile
+        self.expect('Your High Score')
+        score = int(re.search(r'Your Score this Game was: (\d+)', self.transcript())[1])
+        self.assertTrue(10000 <= score < 13000, score)  # the visible 100 s count, the hidden not
+
+    def test_canvas_keys(self):
+        page = self.page()
+        page.press('Ann\rp')
+        self.shows('space_image.jpg', ship=True)  # paused in its first pass
+        x, y, _, _ = self.canvas()
+        page.click(x + 100, y + 100, 'right')
+        self.assertEqual(page.js('document.activeElement.id'), 'canvas')
+        self.assertFalse(page.js('document.getElementById("canvas").dispatchEvent('
+                                 'new MouseEvent("contextmenu", {cancelable: true}))'))
+        until(lambda: self.canvas(True)(102, 102) == 0xF0F0F0, lambda: 'the zoom menu')
+        page.click(x + 100 + 70, y + 100 + 4 + 24 + 12)  # "Zoom 2 x 2"
+        for key, size in (('', 1280), ('1', 640), ('2', 1280), ('1', 640)):
+            page.press(key)
+            until(lambda: self.canvas()[2:] == [size, size * 3 // 4], lambda: f'zoom to {size}')
+        page.press('k')  # a key given twice would answer the question
+        self.expect(QUESTION)
+        page.click(x - 100, y + 10)  # the terminal: the window waits while the game asks
+        page.press('y')
+        self.expect(RESTART + HELP)
+        page.click(x + 10, y + 10)
+        page.press('\033')
+        self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
+
+    def test_lacking_browser(self):
+        touch = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
+        for before, sentence in [
+                (script('delete window.WebAssembly'),
+                 'This game needs WebAssembly, which this browser does not offer.'),
+                (script('HTMLCanvasElement.prototype.getContext = () => null'),
+                 'This game needs WebGL, which this browser does not offer or has switched off.'),
+                (touch, 'This game needs a keyboard: connect one and type in the terminal.')]:
+            with self.subTest(sentence):
+                page = self.page(before, prompt=before is touch)
+                until(lambda: self.status() == sentence, self.status)
+                if before is touch:  # until a key is typed
+                    page.press('A')
+                    until(lambda: self.status() != sentence, self.status)
+
+if __name__ == '__main__':
+    unittest.main()
