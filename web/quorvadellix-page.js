@@ -243,7 +243,7 @@
     screenReaderMode: true, // its rows and new output also reach assistive technology
     scrollback: 1000,
     fontFamily: 'DejaVu Sans Mono, Menlo, Consolas, monospace',
-    fontSize: 15,
+    fontSize: 13, // 80 columns and the 640-pixel window side by side on a 1366-pixel screen
   });
   start({}); // loads the game while the terminal is set up
   term.open(document.getElementById('terminal'));
