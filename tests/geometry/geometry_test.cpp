@@ -32,14 +32,10 @@ TEST(Point, RoundingPolarFormRotationAndArithmetic)
     for (const auto& [v, pixel] : {std::pair{2.5, 3}, {-0.5, 0}, {-1.6, -1}, {2.49, 2}, {-0.7, 0}})
         EXPECT_EQ(CPoint2D(v, -v).X() * 100 + CPoint2D(-v, v).Y(), pixel * 101) << v;
     CPoint2D q(20, 0), r(13, 14), t(1, 2);
-    q.Rotate(HALF_PI, ORIGIN);
-    r.Rotate(HALF_PI, CPoint2D(10, 10));
-    t.Translate(2, -3);
+    q.Rotate(HALF_PI, ORIGIN), r.Rotate(HALF_PI, CPoint2D(10, 10)), t.Translate(2, -3);
     ExpectNear(CPoint2D(2.0, PI / 6, true), std::sqrt(3.0), 1);
     ExpectNear(CPoint2D(0.0, 1.0, true), 0, 0); // radius 0 is fine
-    ExpectNear(q, 0, 20);
-    ExpectNear(r, 6, 13);
-    ExpectNear(t, 3, -1, 0);
+    ExpectNear(q, 0, 20), ExpectNear(r, 6, 13), ExpectNear(t, 3, -1, 0);
     ExpectNear(CPoint2D(3, 4).Midpoint(CPoint2D(-1, 1)), 1, 2.5);
     ExpectNear(CPoint2D(3, 4) - CPoint2D(-1, 2), 4, 2, 0);
     EXPECT_EQ(CPoint2D(3, 4).Distance(CPoint2D(-1, 1)) * 100 + CPoint2D(3, 5).Cross({2, 7}), 511);
@@ -68,8 +64,7 @@ TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLines)
     shape.SetShape(2, true, 9); // back at the origin
     EXPECT_EQ(Rendered(shape), (PixelSet{{0, 0}}));
     CShape2D copy(4, false, 1);
-    copy = rising;
-    EXPECT_EQ(Rendered(copy), Rendered(rising));
+    EXPECT_EQ(Rendered(copy = rising), Rendered(rising));
 }
 // The lines are infinite: the meeting point may lie beyond both segments.
 TEST(Line, CentreSlopeParallelAndIntersection)
@@ -95,8 +90,7 @@ TEST(Line, CentreSlopeParallelAndIntersection)
 TEST(Rect, CornersContainsAndOutline)
 {
     const CRect2D rounded(CPoint2D(0.4, 0.4), CPoint2D(10.6, 5.6), 0);
-    ExpectNear(rounded.Vertex(1), 0, 6, 0);
-    ExpectNear(rounded.Vertex(3), 11, 0, 0);
+    ExpectNear(rounded.Vertex(1), 0, 6, 0), ExpectNear(rounded.Vertex(3), 11, 0, 0);
     CRect2D moved(CPoint2D(0, 0), CPoint2D(20, 10), 0);
     moved.MoveTo(CPoint2D(100, 50));
     ExpectNear(moved.Vertex(0), 90, 45, 0);
@@ -113,8 +107,7 @@ TEST(Rect, CornersContainsAndOutline)
 TEST(Circle, Draws25ChordsFromTheTopAroundTheExactCentre)
 {
     PixelSet expected, fractional;
-    AddCircle(expected, CPoint2D(100, 100), 15);
-    AddCircle(fractional, CPoint2D(30.4, 29.6), 12.7);
+    AddCircle(expected, CPoint2D(100, 100), 15), AddCircle(fractional, CPoint2D(30.4, 29.6), 12.7);
     EXPECT_EQ(Rendered(CCircle2D(CPoint2D(100, 100), 15.9, 1), 200), expected);
     EXPECT_EQ(Rendered(CCircle2D(CPoint2D(30.4, 29.6), 12.7, 2), 60), fractional);
 }

@@ -41,11 +41,10 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
     CBuffer2D buffer(5, 3, false);
     for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {0, -1}, {INT_MIN, 1}})
         buffer.SetPixel(col, row, 1);
-    buffer.SetPixelAt(-1, 2);
-    buffer.SetPixelAt(15, 2);
+    buffer.SetPixelAt(-1, 2), buffer.SetPixelAt(15, 2);
     EXPECT_EQ(PixelsNot(buffer), (PixelSet{{2, 0}}));
-    buffer.SetPixelAt(14, 3); // the last of the storage: bottom right
-    buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
+    // The last of the storage is the bottom right, the fifth the top right.
+    buffer.SetPixelAt(14, 3), buffer.PutPixel(4, 2, 4);
     EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
     // Written and stored column and row in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
     const int cases[][4] = {
@@ -118,10 +117,8 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
     };
     CBuffer2D source(7, 3, true), target(10, 5, false), tall(4, 6, true), wide(6, 4, false);
     source.RenderLine(CPoint2D(0, 0), CPoint2D(6, 2), 0x00AA00);
-    target = source;
-    EXPECT_TRUE(same(target, source) && same(CBuffer2D(source), source));
-    tall.Clear(0x445566);
-    tall.SetPixel(3, 5, 1);
+    EXPECT_TRUE(same(target = source, source) && same(CBuffer2D(source), source));
+    tall.Clear(0x445566), tall.SetPixel(3, 5, 1);
     const PixelType* storage = wide.GetPixels();
     wide = tall; // the same pixel count: the storage is kept
     CBuffer2D& alias = wide;

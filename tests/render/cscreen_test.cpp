@@ -25,8 +25,7 @@ TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
         blocks.insert({{i % 3 - 1, i / 3 - 1}, {i % 3 + 7, i / 3 + 4}});
     for (const bool wrap : {false, true}) {
         CScreen clipping("Clipping", 16, 12, NO_COLOUR, wrap);
-        clipping.DrawShape(ORIGIN, 0x00FF0000);
-        clipping.DrawShape(CPoint2D(7.6, 5.4), 0x00FF0000);
+        clipping.DrawShape(ORIGIN, 0x00FF0000), clipping.DrawShape(CPoint2D(7.6, 5.4), 0x00FF0000);
         EXPECT_EQ(PixelsNot(clipping), Fit(blocks, 16, 12, wrap));
     }
 }
@@ -35,16 +34,14 @@ TEST(Screen, BackgroundsShownOnlyWhenDrawn)
 {
     const ColourAt other = [](int x, int y) { return Pattern(x, y) ^ 0x0F0F0F; };
     CImageRecord picture, field, small;
-    MakePicture(picture, 640, 480, Pattern);
-    MakePicture(field, 640, 480, other);
+    MakePicture(picture, 640, 480, Pattern), MakePicture(field, 640, 480, other);
     MakePicture(small, 3, 2, other);
     {
         CScreen screen("Quorvadellix", picture, true);
         EXPECT_EQ(screen.Width() * 1000 + screen.Height() + screen.IsWrapAround(), 640480);
         EXPECT_TRUE(Unlike(screen, Pattern).empty() && screen.HasBackground());
         const PixelType* storage = screen.GetPixels();
-        screen.SetBackground(field);
-        screen.DrawImage(CPoint2D(638, 1), small); // clipped like a picture copy
+        screen.SetBackground(field), screen.DrawImage(CPoint2D(638, 1), small); // clipped
         EXPECT_EQ(Unlike(screen, Pattern).size(), 4U);
         screen.DrawBackground();
         EXPECT_TRUE(Unlike(screen, other).empty() && screen.GetPixels() == storage);
@@ -101,19 +98,15 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     std::strcpy(events[0].text.text, "wxadspkWh");
     events[1].button = {SDL_MOUSEBUTTONDOWN, 0, 0, 0,   SDL_BUTTON_RIGHT,
                         SDL_PRESSED,         1, 0, 319, 239};
-    SDL_PushEvent(&events[0]);
-    SDL_PushEvent(&events[1]);
-    screen.Refresh();
+    SDL_PushEvent(&events[0]), SDL_PushEvent(&events[1]), screen.Refresh();
     CPlayer player("Ann");
     for (const int command : {2, 0, 1, 3, 4, 5, 6}) // the commands of w, a, d, s, p, k, h
         EXPECT_EQ(player.GetCommand(), command);
     EXPECT_EQ(Corner(),
               std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, 0x123456, 0x123456}));
     for (const Uint32 reset : {SDL_RENDER_TARGETS_RESET, SDL_RENDER_DEVICE_RESET}) {
-        screen.Clear(static_cast<PixelType>(reset));
-        events[2].type = reset;
-        SDL_PushEvent(&events[2]);
-        screen.Refresh();
+        screen.Clear(static_cast<PixelType>(reset)), events[2].type = reset;
+        SDL_PushEvent(&events[2]), screen.Refresh();
         EXPECT_EQ(Corner(),
                   std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, reset, reset}));
     }

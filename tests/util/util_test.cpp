@@ -43,24 +43,17 @@ TEST(GameClock, PauseFreezesEveryStopwatchAndResumeLeavesTheWholePauseOut)
     clock.Advance(500);
     CTimer::Resume(); // not paused: nothing happens
     const double now = CTimer::Now();
-    for (const long ms : {400, 6600}) {
-        CTimer::Pause();
-        clock.Advance(ms);
-    }
+    for (const long ms : {400, 6600})
+        CTimer::Pause(), clock.Advance(ms);
     CTimer pausedStart;
     EXPECT_TRUE(CTimer::IsPaused() && CTimer::Now() == now);
     EXPECT_DOUBLE_EQ(first.Elapsed() * 10 + second.Elapsed() + pausedStart.Elapsed(), 25.5);
-    CTimer::Resume();
-    clock.Advance(1000);
-    CTimer::Pause();
-    clock.Advance(300);
-    CTimer::Resume();
+    CTimer::Resume(), clock.Advance(1000), CTimer::Pause(), clock.Advance(300), CTimer::Resume();
     EXPECT_FALSE(CTimer::IsPaused());
     EXPECT_NEAR(first.Elapsed() * 100 + second.Elapsed() * 10 + pausedStart.Elapsed() +
                     CTimer::Now() - now,
                 367, 1e-9);
-    first.Reset();
-    clock.Advance(250);
+    first.Reset(), clock.Advance(250);
     EXPECT_DOUBLE_EQ(first.Elapsed(), 0.25);
 }
 // Held time (Ctrl+Z, a hidden page) never counts: the clock stands, then goes on without a jump,
@@ -71,27 +64,19 @@ TEST(GameClock, HeldTimeIsLeftOutOfEveryClock)
     CTimer game;
     CCountdown countdown(1.5);
     clock.Advance(1000);
-    for (const long ms : {8000, 700}) { // a second hold is the same hold
-        ProcessClockHold();
-        clock.Advance(ms);
-    }
+    for (const long ms : {8000, 700}) // a second hold is the same hold
+        ProcessClockHold(), clock.Advance(ms);
     EXPECT_TRUE(ProcessClockHeld());
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.0);
-    for (const long ms : {250, 50}) { // releasing a running clock changes nothing
-        ProcessClockRelease();
-        clock.Advance(ms);
-    }
+    for (const long ms : {250, 50}) // releasing a running clock changes nothing
+        ProcessClockRelease(), clock.Advance(ms);
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.3);
     EXPECT_FALSE(countdown.IsDone());
-    CTimer::Pause();
-    ProcessClockHold();
-    clock.Advance(3000);
-    ProcessClockRelease();
-    clock.Advance(200);
+    CTimer::Pause(), ProcessClockHold(), clock.Advance(3000);
+    ProcessClockRelease(), clock.Advance(200);
     EXPECT_TRUE(CTimer::IsPaused() && !ProcessClockHeld());
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.3);
-    CTimer::Resume();
-    clock.Advance(100);
+    CTimer::Resume(), clock.Advance(100);
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.4);
     EXPECT_TRUE(countdown.IsDone());
 }
@@ -101,13 +86,11 @@ TEST(Countdown, DeadlineInWholeMillisecondsOnTheProcessClockIgnoringPause)
     FakeClock clock(1000);
     EXPECT_TRUE(CCountdown(0.0005).IsDone());
     CCountdown twoSeconds(2.0009);
-    CTimer::Pause();
-    clock.Advance(1999);
+    CTimer::Pause(), clock.Advance(1999);
     EXPECT_FALSE(twoSeconds.IsDone());
     clock.Advance(1);
     EXPECT_TRUE(twoSeconds.IsDone());
-    twoSeconds.Restart();
-    clock.Advance(1999);
+    twoSeconds.Restart(), clock.Advance(1999);
     EXPECT_FALSE(twoSeconds.IsDone());
     clock.SetAdvancePerRead(1);
     const long start = clock.Now();
@@ -164,9 +147,9 @@ TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
 // The direction in thousandths before the whole magnitude; y before x, in whole pixels.
 TEST(HandyFunctions, RandomVectorAndPointFollowTheSharedSequence)
 {
-    RandomInt r;                            // first: making a generator reseeds the sequence
-    RandomVector(50.0, 100.0, 0.0, 2 * PI); // makes the functions' own generators
-    RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
+    // Making a generator reseeds the sequence: this one first, then the functions' own.
+    RandomInt r;
+    RandomVector(50.0, 100.0, 0.0, 2 * PI), RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
     const auto draw = [&r](int low, int high) { return r.SetRange(low, high), r.Next() * 1.0; };
     for (int i = 0; i < 20; ++i) {
         const RandomGeneratorState state = SharedRandomState();
