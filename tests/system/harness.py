@@ -129,8 +129,7 @@ class X:
         xlib.XOpenDisplay.restype, xlib.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
         display = ctypes.c_void_p(xlib.XOpenDisplay(self.env['DISPLAY'].encode()))
         atom = [xlib.XInternAtom(display, n, 0) for n in (b'WM_PROTOCOLS', b'WM_DELETE_WINDOW')]
-        # An XClientMessageEvent: type, serial, send_event, display, window,
-        # message_type, format, data.
+        # An XClientMessageEvent: type, serial, send_event, display, window, type, format, data.
         event = (ctypes.c_long * 24)(33, 0, 0, 0, window, atom[0], 32, atom[1])
         sent = xlib.XSendEvent(display, ctypes.c_ulong(window), 0, 0, event)
         xlib.XCloseDisplay(display)  # flushes the request
