@@ -48,7 +48,7 @@ TEST(CConsole, ReadIntAndReadPositiveIntParseAndComplain)
     EXPECT_EQ(run.output, "-12\nx-y7 99999999999\n-99999999999\nN? 0\n" + complaint + "N? a" +
                               complaint + "N? b" + complaint + "N? 5\nM? \n");
 }
-TEST(CPlayer, TheHighScoreOnlyRises)
+TEST(CPlayer, TheHighScoreOnlyRisesAndPlayAgainOnlyOnYes)
 {
     CPlayer player("p");
     for (const auto& [candidate, high] :
@@ -56,9 +56,6 @@ TEST(CPlayer, TheHighScoreOnlyRises)
         player.SetHighScore(candidate);
         EXPECT_EQ(player.GetHighScore(), high) << candidate;
     }
-}
-TEST(CPlayer, PlayAgainOnlyOnYes)
-{
     const ChildRun run = RunChild("yYn\r\033N", []() {
         CPlayer player("p");
         for (int i = 0; i < 6; ++i)

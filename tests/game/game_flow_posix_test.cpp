@@ -16,8 +16,7 @@
 #include <vector>
 
 namespace {
-// Each read moves the clock on 1 ms (4 s if paused: the game clock is not read while paused)
-// and queues the keys due as window keys.
+// Each read moves the clock 1 ms on (4 s when paused) and queues the keys due as window keys.
 long g_now = 0;
 std::vector<std::pair<long, const char*>> g_typed;
 const CAsteroidField* g_field = nullptr;

@@ -26,8 +26,9 @@ CLine2D Line(double x0, double y0, double x1, double y1)
     return CLine2D(CPoint2D(x0, y0), CPoint2D(x1, y1), 0);
 }
 } // namespace
-// Pixels round half up toward zero; polar form, rotation counter-clockwise about a point.
-TEST(Point, RoundingPolarFormRotationAndArithmetic)
+// Pixels round half up toward zero; polar form, rotation counter-clockwise about a point; vectors
+// normalise their direction and split into components.
+TEST(PointAndVector, RoundingPolarFormRotationArithmeticAndComponents)
 {
     for (const auto& [v, pixel] : {std::pair{2.5, 3}, {-0.5, 0}, {-1.6, -1}, {2.49, 2}, {-0.7, 0}})
         EXPECT_EQ(CPoint2D(v, -v).X() * 100 + CPoint2D(-v, v).Y(), pixel * 101) << v;
@@ -39,17 +40,15 @@ TEST(Point, RoundingPolarFormRotationAndArithmetic)
     ExpectNear(CPoint2D(3, 4).Midpoint(CPoint2D(-1, 1)), 1, 2.5);
     ExpectNear(CPoint2D(3, 4) - CPoint2D(-1, 2), 4, 2, 0);
     EXPECT_EQ(CPoint2D(3, 4).Distance(CPoint2D(-1, 1)) * 100 + CPoint2D(3, 5).Cross({2, 7}), 511);
-}
-TEST(Vector, NormalisesDirectionAndSplitsIntoComponents)
-{
     EXPECT_NEAR(CVector2D(1.0, -HALF_PI, HALF_PI).Direction(), 4.71238898025, 1e-11);
     EXPECT_NEAR(NormaliseAngle(-TWO_PI * 3 - 0.25), TWO_PI - 0.25, 1e-9);
     EXPECT_DOUBLE_EQ(NormaliseAngle(TWO_PI), 0.0);
     const CVector2D w(10.0, PI / 3, HALF_PI);
     EXPECT_NEAR(w.X() * 1000 + w.Y(), 5000 + 5 * std::sqrt(3.0), 1e-6);
 }
-// Extents over all vertices; closed shapes join the last vertex back to the first.
-TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLines)
+// Extents over all vertices; closed shapes join the last vertex back to the first; a circle is 25
+// chords from the top, turning counter-clockwise about the exact centre.
+TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLinesCirclesToo)
 {
     CShape2D shape = MakeShape({{3, 1}, {-2, 5}, {3, 4}}, false);
     const CShape2D rising = MakeShape({{1, 9}, {2, 8}, {6, 7}, {4, 12}}, true);
@@ -65,6 +64,10 @@ TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLines)
     EXPECT_EQ(Rendered(shape), (PixelSet{{0, 0}}));
     CShape2D copy(4, false, 1);
     EXPECT_EQ(Rendered(copy = rising), Rendered(rising));
+    PixelSet expected, fractional;
+    AddCircle(expected, CPoint2D(100, 100), 15), AddCircle(fractional, CPoint2D(30.4, 29.6), 12.7);
+    EXPECT_EQ(Rendered(CCircle2D(CPoint2D(100, 100), 15.9, 1), 200), expected);
+    EXPECT_EQ(Rendered(CCircle2D(CPoint2D(30.4, 29.6), 12.7, 2), 60), fractional);
 }
 // The lines are infinite: the meeting point may lie beyond both segments.
 TEST(Line, CentreSlopeParallelAndIntersection)
@@ -102,14 +105,6 @@ TEST(Rect, CornersContainsAndOutline)
     EXPECT_FALSE(CRect2D(CPoint2D(5, 5), CPoint2D(5, 20), 0).Contains(CPoint2D(5, 10)));
     EXPECT_EQ(Rendered(CRect2D(CPoint2D(1, 2), CPoint2D(5, 4), 3)),
               Art({".#####", ".#...#", ".#####"}, 2));
-}
-// 25 chords from the top, turning counter-clockwise about the exact centre.
-TEST(Circle, Draws25ChordsFromTheTopAroundTheExactCentre)
-{
-    PixelSet expected, fractional;
-    AddCircle(expected, CPoint2D(100, 100), 15), AddCircle(fractional, CPoint2D(30.4, 29.6), 12.7);
-    EXPECT_EQ(Rendered(CCircle2D(CPoint2D(100, 100), 15.9, 1), 200), expected);
-    EXPECT_EQ(Rendered(CCircle2D(CPoint2D(30.4, 29.6), 12.7, 2), 60), fractional);
 }
 TEST(GeometryDeathTest, EachPreconditionStopsWithItsCondition)
 {

@@ -69,7 +69,7 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
         EXPECT_STREQ(image.GetLastError(), "");
     }
 }
-TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
+TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessageAndDensitiesRead)
 {
     const ByteVector png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
     const ByteVector bmp = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0, 40, 0};
@@ -102,15 +102,12 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
     const CImageRecord missing((Written({}) + ".missing").c_str(), IMAGE_FORMAT_JPG);
     EXPECT_FALSE(missing.IsValid() || missing.GetWidth() != 0);
     EXPECT_STREQ(missing.GetLastError(), "");
-}
-// Unit, densities, then dots per inch and pixels per metre (dots per inch / 0.0254, rounded).
-TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
-{
-    const int cases[][7] = {{1, 72, 72, 72, 72, 2835, 2835},
-                            {1, 300, 150, 300, 150, 11811, 5906},
-                            {2, 28, 40, 71, 101, 2795, 3976},
-                            {0, 1, 1, 72, 72, 2835, 2835}};
-    for (const auto& [unit, x, y, dpiX, dpiY, ppmX, ppmY] : cases) {
+    // Unit, densities, then dots per inch and pixels per metre (dots per inch / 0.0254, rounded).
+    const int densities[][7] = {{1, 72, 72, 72, 72, 2835, 2835},
+                                {1, 300, 150, 300, 150, 11811, 5906},
+                                {2, 28, 40, 71, 101, 2795, 3976},
+                                {0, 1, 1, 72, 72, 2835, 2835}};
+    for (const auto& [unit, x, y, dpiX, dpiY, ppmX, ppmY] : densities) {
         const ByteVector data = MakeJpeg({8, 8, JpegKind::COLOUR, false, 0, unit, x, y});
         const CImageRecord image(Written(data).c_str(), IMAGE_FORMAT_UNKNOWN);
         EXPECT_EQ((std::vector<long long>{image.GetXDPI(), image.GetYDPI(),
@@ -156,8 +153,7 @@ TEST(ImageRecord, CreateTransferPalettesAndFiles)
     EXPECT_EQ(static_cast<const qvdib::BITMAPINFOHEADER*>(block)->biYPelsPerMeter, 3780);
     EXPECT_TRUE(target.Transfer(target)); // must not free its own block
     CImageRecord moved(std::move(target));
-    assigned = std::move(moved);
-    EXPECT_EQ(assigned.GetDib(), block);
+    EXPECT_EQ((assigned = std::move(moved)).GetDib(), block);
     // Decoding from memory starts each attempt where the data begins; files read whole items.
     const ByteVector jpeg = MakeJpeg({33, 17});
     ByteVector prefixed = {'j', 'u', 'n', 'k', '!'};

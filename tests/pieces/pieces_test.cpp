@@ -6,7 +6,7 @@
 #include "support/pixels.h"
 
 // A launch starts from where the body is now, on a clock that pauses with the game.
-TEST(Pieces, BodyFliesFromItsLaunchPointFreezesWhilePausedAndRelaunchesWithoutAJump)
+TEST(Pieces, BodyFliesFromItsLaunchPointFreezesWhilePausedAndFollowsTheLaunchModel)
 {
     FakeClock clock;
     CBody2D body(CPoint2D(100.0, 100.0), 0.0, 0.0);
@@ -18,11 +18,7 @@ TEST(Pieces, BodyFliesFromItsLaunchPointFreezesWhilePausedAndRelaunchesWithoutAJ
     clock.Advance(2000), body.Launch(CVector2D(50.0, PI, HALF_PI)); // from (200, 100), back again
     clock.Advance(2000);
     ExpectNear(body.Position(), 100.0, 100.0);
-}
-// 100 px/s slowed by 50 px/s^2 stops after 2 s, 100 px on; gravity pulls down.
-TEST(Pieces, BodyGravityAndDecelerationFollowTheLaunchModel)
-{
-    FakeClock clock;
+    // 100 px/s slowed by 50 px/s^2 stops after 2 s, 100 px on; gravity pulls down.
     CBody2D sliding(CPoint2D(0.0, 0.0), 0.0, 50.0), falling(CPoint2D(0.0, 100.0), 10.0, 0.0);
     CCircleBody2D guard;
     EXPECT_EQ(guard.CurrentCircle().GetColour() + guard.Radius(), 0x00FF00 + 20.0);
@@ -41,8 +37,9 @@ TEST(Pieces, BodyGravityAndDecelerationFollowTheLaunchModel)
     ExpectNear(falling.Position(), 60.0, 80.0);
     EXPECT_NEAR(falling.Speed(), std::sqrt(30.0 * 30.0 + 20.0 * 20.0), 1e-9);
 }
-// Heading up, then after each turn: right, left twice, and a whole turn to the left.
-TEST(Pieces, ShipIsAWhiteDartInsideItsGuardCircleTurningInEighthTurns)
+// Heading up, then after each turn: right, left twice, and a whole turn to the left. Thrust flies
+// at 150 along the heading; a turn bends the path only at the next thrust.
+TEST(Pieces, ShipIsAWhiteDartInItsGuardCircleTurningInEighthsAndFlyingAt150AlongItsHeading)
 {
     CScreen screen("ship", 640, 480, 0, false);
     CShip ship(CPoint2D(320.3, 240.6), 15);
@@ -60,26 +57,22 @@ TEST(Pieces, ShipIsAWhiteDartInsideItsGuardCircleTurningInEighthTurns)
     }
     ship.MarkDestroyed(), screen.Clear(0), ship.Draw(screen);
     EXPECT_TRUE(ship.IsDestroyed() && PixelsNot(screen, 0).empty());
-}
-// Thrust flies at 150 along the heading; a turn bends the path only at the next thrust.
-TEST(Pieces, ShipFliesAt150AlongHeadingAndTurnsBendOnlyOnNextThrust)
-{
     FakeClock clock;
-    CShip ship(CPoint2D(320.0, 240.0), 15);
-    ship.Command(CMD_FORWARD), clock.Advance(1000), ship.Command(CMD_TURN_LEFT);
-    ExpectNear(ship.GuardCircle().Position(), 320.0, 390.0); // the guard rests on the ship
-    clock.Advance(1000), ship.Command(CMD_FORWARD), clock.Advance(1000);
+    CShip flying(CPoint2D(320.0, 240.0), 15);
+    flying.Command(CMD_FORWARD), clock.Advance(1000), flying.Command(CMD_TURN_LEFT);
+    ExpectNear(flying.GuardCircle().Position(), 320.0, 390.0); // the guard rests on the ship
+    clock.Advance(1000), flying.Command(CMD_FORWARD), clock.Advance(1000);
     const double step = 150.0 / std::sqrt(2.0);
-    ExpectNear(ship.Position(), 320.0 - step, 540.0 + step);
+    ExpectNear(flying.Position(), 320.0 - step, 540.0 + step);
     for (int code : {CMD_PAUSE, CMD_QUIT, CMD_HELP, CMD_NONE, 42})
-        ship.Command(code), clock.Advance(200); // steers nothing
-    ExpectNear(ship.Position(), 320.0 - 2 * step, 540.0 + 2 * step);
-    EXPECT_NEAR(ship.Heading(), HALF_PI + QUARTER_PI, 1e-12);
-    ship.Command(CMD_BRAKE);
-    const CPoint2D stopped = ship.Position();
+        flying.Command(code), clock.Advance(200); // steers nothing
+    ExpectNear(flying.Position(), 320.0 - 2 * step, 540.0 + 2 * step);
+    EXPECT_NEAR(flying.Heading(), HALF_PI + QUARTER_PI, 1e-12);
+    flying.Command(CMD_BRAKE);
+    const CPoint2D stopped = flying.Position();
     clock.Advance(500);
-    EXPECT_FALSE(ship.IsMoving());
-    ExpectNear(ship.Position(), stopped.Xd(), stopped.Yd(), 0.0);
+    EXPECT_FALSE(flying.IsMoving());
+    ExpectNear(flying.Position(), stopped.Xd(), stopped.Yd(), 0.0);
 }
 // Within 30 of a lobe's centre, strictly, the ship's radius counted; lobes move when drawn.
 TEST(Pieces, AsteroidIsFourGreyLobesHitWithinThirtyAndLagsUntilDrawn)

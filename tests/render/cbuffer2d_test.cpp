@@ -11,17 +11,15 @@ PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = f
     buffer.RenderLine(p, q, 0x102030);
     return PixelsNot(buffer);
 }
-template <typename Action> std::string FailureText(Action action)
+std::string FailureText(const std::function<void()>& action)
 {
-    std::string text = "no exception";
     g_failNothrowArrayNew = true;
     try {
         action();
     } catch (const std::exception& error) {
-        text = error.what();
+        return g_failNothrowArrayNew = false, error.what();
     }
-    g_failNothrowArrayNew = false;
-    return text;
+    return g_failNothrowArrayNew = false, "no exception";
 }
 } // namespace
 // The buffer's storage comes from the non-throwing array new, made to fail on demand here.

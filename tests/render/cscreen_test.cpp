@@ -5,8 +5,9 @@
 
 #include <SDL.h>
 
-// Points are 3 x 3 blocks from the pixel below left; a vector is a line and a circle of 2.
-TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
+// Points are 3 x 3 blocks from the pixel below left; a vector is a line and a circle of 2. A
+// picture screen takes the picture's size and flag; backgrounds show only when drawn.
+TEST(Screen, DefaultCustomAndPictureScreensDrawPointsVectorsAndBackgrounds)
 {
     {
         CScreen screen;
@@ -28,10 +29,6 @@ TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
         clipping.DrawShape(ORIGIN, 0x00FF0000), clipping.DrawShape(CPoint2D(7.6, 5.4), 0x00FF0000);
         EXPECT_EQ(PixelsNot(clipping), Fit(blocks, 16, 12, wrap));
     }
-}
-// A picture screen takes the picture's size and flag; backgrounds show only when drawn.
-TEST(Screen, BackgroundsShownOnlyWhenDrawn)
-{
     const ColourAt other = [](int x, int y) { return Pattern(x, y) ^ 0x0F0F0F; };
     CImageRecord picture, field, small;
     MakePicture(picture, 640, 480, Pattern), MakePicture(field, 640, 480, other);
@@ -86,7 +83,6 @@ std::vector<std::uint32_t> Corner()
     return shown;
 }
 } // namespace
-
 // While the window is open: the screen saver is held off, every steering key typed in the
 // window reaches the game as from the terminal, a menu opened at the bottom right corner stays
 // wholly inside, and after a renderer reset the next present shows the new frame and the menu.

@@ -194,8 +194,7 @@ class Browser:
 
     def stop(self):
         os.killpg(self.proc.pid, signal.SIGKILL)  # the browser and every process it started
-        self.proc.wait()
-        os.close(self.into), os.close(self.out), self.profile.cleanup()
+        self.proc.wait(), os.close(self.into), os.close(self.out), self.profile.cleanup()
         self.server.shutdown(), self.server.server_close()
 
     def send(self, method, **params):

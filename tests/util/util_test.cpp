@@ -26,15 +26,14 @@ struct Model
         }
         Step();
         const int j = static_cast<int>(last / 67108864);
-        last = table[j];
-        table[j] = state;
+        last = std::exchange(table[j], state);
         const double temp = last * 4.656612875245797e-10;
         return temp > 0.99999988 ? INT_MAX : static_cast<int>(temp * 2147483647.0);
     }
 };
 } // namespace
 // Stopwatches stand still while paused; a pause is left out once, however often it is asked for.
-TEST(GameClock, PauseFreezesEveryStopwatchAndResumeLeavesTheWholePauseOut)
+TEST(GameClock, PausesFreezeStopwatchesOnceAndHeldTimeIsLeftOutOfEveryClock)
 {
     FakeClock clock(5000);
     CTimer first;
@@ -55,12 +54,8 @@ TEST(GameClock, PauseFreezesEveryStopwatchAndResumeLeavesTheWholePauseOut)
                 367, 1e-9);
     first.Reset(), clock.Advance(250);
     EXPECT_DOUBLE_EQ(first.Elapsed(), 0.25);
-}
-// Held time (Ctrl+Z, a hidden page) never counts: the clock stands, then goes on without a jump,
-// a paused game stays paused, and a countdown waits the held time out too.
-TEST(GameClock, HeldTimeIsLeftOutOfEveryClock)
-{
-    FakeClock clock(5000);
+    // Held time (Ctrl+Z, a hidden page) never counts: the clock stands, then goes on without a
+    // jump, a paused game stays paused, and a countdown waits the held time out too.
     CTimer game;
     CCountdown countdown(1.5);
     clock.Advance(1000);
@@ -100,7 +95,7 @@ TEST(Countdown, DeadlineInWholeMillisecondsOnTheProcessClockIgnoringPause)
         EXPECT_DEATH(CCountdown{length}, Death("nSeconds > 0", "util/ctimer\\.cpp"));
     EXPECT_DEATH(Wait(0.0), Death("nSeconds > 0", "util/ctimer\\.cpp"));
 }
-TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
+TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceAsDoRandomVectorsAndPoints)
 {
     std::int32_t state = 1;
     for (int i = 0; i < 10000; ++i)
@@ -143,11 +138,8 @@ TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
                      Death("0<=low && low <= high", "util/randomint\\.cpp"));
         EXPECT_DEATH(RandomInt(low, high), Death("0<=low && low <= high", "util/randomint\\.cpp"));
     }
-}
-// The direction in thousandths before the whole magnitude; y before x, in whole pixels.
-TEST(HandyFunctions, RandomVectorAndPointFollowTheSharedSequence)
-{
-    // Making a generator reseeds the sequence: this one first, then the functions' own.
+    // Vectors: the direction in thousandths, then the whole magnitude; points: y, then x, in whole
+    // pixels. Making a generator reseeds the sequence: this one first, then the functions' own.
     RandomInt r;
     RandomVector(50.0, 100.0, 0.0, 2 * PI), RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
     const auto draw = [&r](int low, int high) { return r.SetRange(low, high), r.Next() * 1.0; };
