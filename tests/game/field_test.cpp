@@ -23,8 +23,7 @@ class FieldTest : public ::testing::Test
 protected:
     FieldTest() : m_screen("field", WIDTH, HEIGHT, 0, false)
     {
-        MakePicture(m_background, WIDTH, HEIGHT, Pattern);
-        m_screen.SetBackground(m_background);
+        MakePicture(m_background, WIDTH, HEIGHT, Pattern), m_screen.SetBackground(m_background);
     }
     // Making a generator reseeds the shared sequence: all are made before the snapshot.
     static RandomGeneratorState WarmedUp(CScreen& screen)
@@ -41,8 +40,7 @@ protected:
         std::vector<int> drawn;
         for (const auto& [low, high] : ranges)
             drawn.push_back((m_reference.SetRange(low, high), m_reference.Next()));
-        SharedRandomState() = now;
-        return drawn;
+        return SharedRandomState() = now, drawn;
     }
     void Place(CBody2D& body, double x, double y)
     {

@@ -15,13 +15,12 @@
 #include <utility>
 #include <vector>
 
-namespace {
 // Each read moves the clock 1 ms on (4 s when paused) and queues the keys due as window keys.
-long g_now = 0;
-std::vector<std::pair<long, const char*>> g_typed;
-const CAsteroidField* g_field = nullptr;
-std::vector<std::pair<long, int>> g_inPlay; // each change of the number of asteroids in play
-long ScriptedClock()
+static long g_now = 0;
+static std::vector<std::pair<long, const char*>> g_typed;
+static const CAsteroidField* g_field = nullptr;
+static std::vector<std::pair<long, int>> g_inPlay; // each change of the number of asteroids in play
+static long ScriptedClock()
 {
     g_now += CTimer::IsPaused() ? 4000 : 1;
     for (; !g_typed.empty() && g_typed.front().first <= g_now; g_typed.erase(g_typed.begin()))
@@ -34,16 +33,14 @@ long ScriptedClock()
         g_inPlay.emplace_back(g_now, g_field->Launched());
     return g_now;
 }
-std::string Report(int score, int highScore)
+static std::string Report(int score, int highScore)
 {
     return "\a\a\a\aGood Job, Ann !\nGame Over!\nYour Score this Game was: " +
            std::to_string(score) + "\nYour High Score is:  " + std::to_string(highScore) +
            "\nWould you like to play again (Y/N)?: \n";
 }
-} // namespace
-// Game one: paused 4 s from 5 s ('w' meanwhile is dropped), paused and quit at 18.6 s; game two
-// quit 0.55 s in (a score of one second). Waves come every ten seconds of game time, pauses count
-// for neither waves nor score, and game two starts from a reset field after its three-second wait.
+// Game one: paused 4 s from 5 s ('w' meanwhile dropped), paused and quit at 18.6 s; game two quit
+// 0.55 s in (score 1). Waves (every 10 s) and scores count unpaused time; game two starts anew.
 TEST(GameFlow, TwoGamesWithAPauseAndASecondWave)
 {
     const ChildRun run = RunChild(

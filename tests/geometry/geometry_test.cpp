@@ -6,8 +6,7 @@
 
 #include <cfloat>
 
-namespace {
-CShape2D MakeShape(std::initializer_list<CPoint2D> points, bool closed)
+static CShape2D MakeShape(std::initializer_list<CPoint2D> points, bool closed)
 {
     CShape2D shape(static_cast<int>(points.size()), closed, 7);
     int index = 0;
@@ -15,17 +14,16 @@ CShape2D MakeShape(std::initializer_list<CPoint2D> points, bool closed)
         shape.SetVertex(index++, p);
     return shape;
 }
-PixelSet Rendered(const CShape2D& shape, int size = 20)
+static PixelSet Rendered(const CShape2D& shape, int size = 20)
 {
     CBuffer2D buffer(size, size, false);
     shape.Render(buffer);
     return PixelsNot(buffer);
 }
-CLine2D Line(double x0, double y0, double x1, double y1)
+static CLine2D Line(double x0, double y0, double x1, double y1)
 {
     return CLine2D(CPoint2D(x0, y0), CPoint2D(x1, y1), 0);
 }
-} // namespace
 // Pixels round half up toward zero; polar form, rotation counter-clockwise about a point; vectors
 // normalise their direction and split into components.
 TEST(PointAndVector, RoundingPolarFormRotationArithmeticAndComponents)
@@ -70,7 +68,7 @@ TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLinesCirclesToo)
     EXPECT_EQ(Rendered(CCircle2D(CPoint2D(30.4, 29.6), 12.7, 2), 60), fractional);
 }
 // The lines are infinite: the meeting point may lie beyond both segments.
-TEST(Line, CentreSlopeParallelAndIntersection)
+TEST(LineAndRect, CentreSlopeParallelIntersectionCornersContainsAndOutline)
 {
     const CLine2D falling = Line(2, 0, 0, 2), vertical = Line(3, -5, 3, 7);
     ExpectNear(CLine2D(0).Centre(), 0.5, 0.5, 0);
@@ -88,10 +86,7 @@ TEST(Line, CentreSlopeParallelAndIntersection)
         {half, Line(0, 0, 1, 0.5 - 2e-7), false}};
     for (const auto& [a, b, expected] : parallel)
         EXPECT_EQ(a.IsParallelTo(b), expected) << b.Vertex(1).Yd();
-}
-// Corners from the rounded diagonal; the border belongs to the rectangle.
-TEST(Rect, CornersContainsAndOutline)
-{
+    // Corners from the rounded diagonal; the border belongs to the rectangle.
     const CRect2D rounded(CPoint2D(0.4, 0.4), CPoint2D(10.6, 5.6), 0);
     ExpectNear(rounded.Vertex(1), 0, 6, 0), ExpectNear(rounded.Vertex(3), 11, 0, 0);
     CRect2D moved(CPoint2D(0, 0), CPoint2D(20, 10), 0);

@@ -4,21 +4,20 @@
 #include "support/jpegfixtures.h"
 #include "support/pixels.h"
 
-namespace {
 const char* const UNKNOWN_FORMAT = "Decode: Unknown or wrong format";
 const char* const TOO_LARGE = "Create: a 65000 x 65000 picture is larger than the 256 MiB limit";
-unsigned Packed(const qvdib::RGBQUAD& q)
+static unsigned Packed(const qvdib::RGBQUAD& q)
 {
     return q.rgbReserved << 24U | q.rgbRed << 16U | q.rgbGreen << 8U | q.rgbBlue;
 }
-std::string Written(const ByteVector& bytes)
+static std::string Written(const ByteVector& bytes)
 {
     static const FixtureDirectory dir;
     EXPECT_TRUE(WriteBytes(dir.File("picture"), bytes));
     return dir.File("picture");
 }
 /// Compares every pixel, y counted from the bottom line, with libjpeg's decode (top row first).
-void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
+static void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
 {
     const ReferenceDecode ref = DecodeWithLibjpeg(data);
     ASSERT_TRUE(ref.ok && image.IsValid()) << image.GetLastError();
@@ -33,7 +32,6 @@ void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
                 << x << "," << y;
         }
 }
-} // namespace
 TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
 {
     const ByteVector colour = MakeJpeg({640, 480});
@@ -73,7 +71,6 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessageAndDensitie
 {
     const ByteVector png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
     const ByteVector bmp = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0, 40, 0};
-    const ByteVector huge = MakeJpegDeclaringSize(65000, 65000);
     const std::tuple<ByteVector, DWORD, const char*> cases[] = {
         {{}, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {{}, IMAGE_FORMAT_JPG, "Empty input file"},
@@ -82,7 +79,7 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessageAndDensitie
         {png, IMAGE_FORMAT_WMF, "Not a Windows metafile"},
         {bmp, IMAGE_FORMAT_BMP, "BMP pictures cannot be read by this program"},
         {{0xFF, 0xD8}, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
-        {huge, IMAGE_FORMAT_JPG, TOO_LARGE},
+        {MakeJpegDeclaringSize(65000, 65000), IMAGE_FORMAT_JPG, TOO_LARGE},
         {MakeJpegDeclaringSize(65000, 65000, true), IMAGE_FORMAT_JPG, TOO_LARGE},
         // The bitmap would fit, but libjpeg's coefficient buffer (about 275 MiB) would not.
         {MakeJpegDeclaringSize(12000, 12000, true, JpegKind::GREY), IMAGE_FORMAT_JPG,

@@ -10,32 +10,30 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-std::string Code(int c)
+static std::string Code(int c)
 {
     return "[" + std::to_string(c) + "]";
 }
 // The mode of the child's own terminal: G for game mode, L for line input.
-void WriteMode()
+static void WriteMode()
 {
     termios settings{};
     tcgetattr(STDIN_FILENO, &settings);
     TerminalWrite(IsGameMode(settings) ? "G" : (settings.c_lflag & ICANON) != 0 ? "L" : "?", 1);
 }
 // NOLINTNEXTLINE(bugprone-exception-escape): the exception ending the program is tested
-void ThrowThroughNoexcept() noexcept
+static void ThrowThroughNoexcept() noexcept
 {
     TerminalGetKey();
     [] { throw std::runtime_error("engine on fire"); }();
 }
 // A scripted byte source: polls and waits take its answers in turn.
-const int* g_script = nullptr;
-int NextAnswer()
+static const int* g_script = nullptr;
+static int NextAnswer()
 {
     return *g_script++;
 }
-} // namespace
-TEST(Terminal, PipedInputComesAfterWindowKeysAndEndsAsLineFeeds)
+TEST(Terminal, PipedInputComesAfterWindowKeysEndsAsLineFeedsAndGameModeIsUndoneAtEveryEnd)
 {
     const ChildRun run = RunChild("xy\r", []() {
         std::string seen = TerminalModeActive() ? "on " : "off ";
@@ -54,9 +52,6 @@ TEST(Terminal, PipedInputComesAfterWindowKeysAndEndsAsLineFeeds)
     // Pipe bytes are not translated (13 stays 13).
     EXPECT_EQ(run.report, "off hit [119][97][120][121][13] open none[10][10] ended\n");
     EXPECT_EQ(run.output, "via stdio A\033[H\033[2J\033[3Jbc\n");
-}
-TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
-{
     const struct
     {
         void (*body)();

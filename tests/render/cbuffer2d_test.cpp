@@ -3,15 +3,14 @@
 #include <new>
 #include <random>
 
-namespace {
-bool g_failNothrowArrayNew = false;
-PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = false)
+static bool g_failNothrowArrayNew = false;
+static PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = false)
 {
     CBuffer2D buffer(width, height, wrap);
     buffer.RenderLine(p, q, 0x102030);
     return PixelsNot(buffer);
 }
-std::string FailureText(const std::function<void()>& action)
+static std::string FailureText(const std::function<void()>& action)
 {
     g_failNothrowArrayNew = true;
     try {
@@ -21,7 +20,6 @@ std::string FailureText(const std::function<void()>& action)
     }
     return g_failNothrowArrayNew = false, "no exception";
 }
-} // namespace
 // The buffer's storage comes from the non-throwing array new, made to fail on demand here.
 void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
 {
@@ -31,7 +29,7 @@ void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
         return nullptr;
     }
 }
-TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
+TEST(Buffer, PixelsAndLinesClipWrapAndUseTopDownStorage)
 {
     const CBuffer2D fresh;
     EXPECT_EQ(fresh.Width() * 1000 + fresh.Height() + fresh.IsWrapAround(), 256256);
@@ -52,9 +50,6 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
         wrap.SetPixel(c[0], c[1], 4);
         EXPECT_EQ(PixelsNot(wrap), (PixelSet{{c[2], c[3]}})) << c[0] << "," << c[1];
     }
-}
-TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
-{
     // Ends 2e9 pixels away: column 0 meets y = 12.5 (a tie, kept at 12), 1..3 lie above it.
     EXPECT_EQ(LinePixels(CPoint2D(-2000000000.6, 5), CPoint2D(2e9, 20), 4, 20),
               Art({".###", "#..."}, 12));
@@ -139,16 +134,15 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
 }
 TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
 {
-    const auto death = [](const std::string& condition) {
-        return Death(condition, "render/cbuffer2d\\.cpp");
-    };
+    const std::string file = "render/cbuffer2d\\.cpp";
     for (const int size : {0, 1025})
-        EXPECT_DEATH(CBuffer2D(size, 10, false), death("0 < width && width <= MAX_WIDTH"));
-    EXPECT_DEATH(CBuffer2D(10, 769, true), death("0 < height && height <= MAX_HEIGHT"));
+        EXPECT_DEATH(CBuffer2D(size, 10, false), Death("0 < width && width <= MAX_WIDTH", file));
+    EXPECT_DEATH(CBuffer2D(10, 769, true), Death("0 < height && height <= MAX_HEIGHT", file));
     CBuffer2D(MAX_WIDTH, MAX_HEIGHT, false).PutPixel(MAX_WIDTH - 1, MAX_HEIGHT - 1, 0);
     CImageRecord empty;
-    EXPECT_DEATH(CBuffer2D(empty, false), death("image\\.IsValid\\(\\)"));
-    const std::string index = death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)");
+    EXPECT_DEATH(CBuffer2D(empty, false), Death("image\\.IsValid\\(\\)", file));
+    const std::string index =
+        Death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)", file);
     for (const auto& [col, row] : PixelSet{{0, 3}, {4, 0}, {-1, 0}, {0, -1}})
         EXPECT_DEATH(CBuffer2D(4, 3, true).PutPixel(col, row, 0), index);
     EXPECT_DEATH(CBuffer2D(4, 3, true).Index(0, 3), index);

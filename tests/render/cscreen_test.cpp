@@ -51,28 +51,27 @@ TEST(Screen, DefaultCustomAndPictureScreensDrawPointsVectorsAndBackgrounds)
 }
 TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
 {
-    const auto death = [](const std::string& condition) {
-        return Death(condition, "render/cscreen\\.cpp");
-    };
-    EXPECT_DEATH(CScreen("Too red", 8, 8, 0x1000000, false),
-                 death("colour == NO_COLOUR \\|\\| \\(0 <= colour && colour <= MAXCOLOUR\\)"));
+    const std::string file = "render/cscreen\\.cpp";
+    EXPECT_DEATH(
+        CScreen("Too red", 8, 8, 0x1000000, false),
+        Death("colour == NO_COLOUR \\|\\| \\(0 <= colour && colour <= MAXCOLOUR\\)", file));
     EXPECT_DEATH(CScreen("No background", 8, 8, 0, false).DrawBackground(),
-                 death("HasBackground\\(\\)"));
+                 Death("HasBackground\\(\\)", file));
     CImageRecord wide, empty;
     MakePicture(wide, 9, 8, Pattern);
-    EXPECT_DEATH(CScreen("Empty", empty, false), death("bgImg\\.IsValid\\(\\)"));
+    EXPECT_DEATH(CScreen("Empty", empty, false), Death("bgImg\\.IsValid\\(\\)", file));
     CScreen open("Open", 8, 8, 0x00FFFFFF, false); // the top colour is allowed
-    EXPECT_DEATH(CScreen("Second", 8, 8, 0, false), death("!m_isOpen"));
+    EXPECT_DEATH(CScreen("Second", 8, 8, 0, false), Death("!m_isOpen", file));
     for (const CImageRecord* image : {&wide, &empty})
         EXPECT_DEATH(
             open.SetBackground(*image),
-            death("IsOpen\\(\\) && image\\.IsValid\\(\\) && image\\.GetWidth\\(\\)==Width\\(\\) "
-                  "&& image\\.GetHeight\\(\\)==Height\\(\\)"));
+            Death("IsOpen\\(\\) && image\\.IsValid\\(\\) && image\\.GetWidth\\(\\)==Width\\(\\) "
+                  "&& image\\.GetHeight\\(\\)==Height\\(\\)",
+                  file));
 }
-namespace {
 // What the window shows around its bottom right corner (x from the left, y from the top): the
 // menu's frame on the last column and row, its background inside, the field left of and above.
-std::vector<std::uint32_t> Corner()
+static std::vector<std::uint32_t> Corner()
 {
     std::vector<std::uint32_t> shown(5);
     const SDL_Rect at[] = {
@@ -82,7 +81,6 @@ std::vector<std::uint32_t> Corner()
                              &shown[i], 3);
     return shown;
 }
-} // namespace
 // While the window is open: the screen saver is held off, every steering key typed in the
 // window reaches the game as from the terminal, a menu opened at the bottom right corner stays
 // wholly inside, and after a renderer reset the next present shows the new frame and the menu.

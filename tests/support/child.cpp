@@ -12,20 +12,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
-termios Settings(int fd)
+static termios Settings(int fd)
 {
     termios settings{};
     tcgetattr(fd, &settings);
     return settings;
 }
-bool SameSettings(const termios& a, const termios& b)
+static bool SameSettings(const termios& a, const termios& b)
 {
     return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
            a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0 &&
            cfgetispeed(&a) == cfgetispeed(&b) && cfgetospeed(&a) == cfgetospeed(&b);
 }
-} // namespace
 ChildRun RunChild(std::string_view keys, const std::function<void()>& body, ChildInput input)
 {
     signal(SIGPIPE, SIG_IGN); // a child that dies early must not kill the test

@@ -11,9 +11,8 @@ inline bool IsGameMode(const termios& s)
 {
     return (s.c_lflag & (ICANON | ECHO | ISIG)) == ISIG && s.c_cc[VMIN] == 1;
 }
-/// The child's standard input: a pipe closed after the keys, a pipe left open and silent, or a
-/// new pseudo-terminal (also its controlling terminal and standard output) switched to game
-/// mode before the keys are typed.
+/// The child's standard input: a pipe closed after the keys, one left open and silent, or a new
+/// pseudo-terminal (also its controlling terminal and output) in game mode before the keys.
 enum class ChildInput
 {
     Pipe,

@@ -144,8 +144,7 @@ def decode(path):
 def jpeg(path, width, height, rgb=None):
     """Writes a width x height JPEG of the RGB bytes given, or of grey."""
     ppm = b'P6 %d %d 255\n' % (width, height) + (rgb or b'\x80' * (width * height * 3))
-    with open(path, 'wb') as out:
-        out.write(subprocess.run(['cjpeg'], input=ppm, capture_output=True, check=True).stdout)
+    subprocess.run(['cjpeg', '-outfile', path], input=ppm, check=True)
 
 def share_shown(shot, x, y, z, picture, tolerance):
     """The share of sampled pixels of picture (w, h, rgb) shown scaled by z from (x, y)."""

@@ -2,6 +2,7 @@
 folder) and for Wine QV_WINDOWS_ZIP, QV_WINE_RUN, WINEPREFIX and QV_WINDOWS_HELPER set."""
 import glob, io, os, re, shutil, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
 import zipfile
+from pathlib import Path
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
@@ -60,13 +61,12 @@ class Game(unittest.TestCase):
         self.assertEqual(tcgetattr(game.master), fresh_settings())
 
 class Terminal(Game):
-    def test_two_quit_games(self):
+    def test_two_quit_games_or_none(self):
         (game := self.game()).expect(crlf(BANNER))
         self.assertTrue(game_mode(tcgetattr(game.master)))
         game.write('Ann\rkykn'), self.ended(game)
         self.assertEqual((game.out, game.err), (crlf(BANNER + two_games('Ann')), ''))
-
-    def test_unusable_picture_stops_before_anything_is_shown(self):
+        # An unusable picture stops the game before anything is shown.
         game = self.game(self.enterContext(tempfile.TemporaryDirectory()))
         self.ended(game, 1)
         self.assertEqual((game.out, game.err), ('', 'quorvadellix: space_image.jpg: cannot open '
@@ -113,8 +113,7 @@ class Signals(Game):
                 i == 2 and game.wait_read(games[3])  # both in play once 'h' is read
                 game.write('\003') if sig == signal.SIGINT else game.proc.send_signal(sig)
                 self.ended(game, -sig)
-
-    def test_under_nohup_sighup_stays_ignored(self):
+        # Under nohup SIGHUP stays ignored.
         game = self.playing(argv=['sh', '-c', 'trap "" HUP; exec "$0"', GAME])
         game.proc.send_signal(signal.SIGHUP)  # as when its terminal closes
         game.write('kn'), self.ended(game)
@@ -293,8 +292,7 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         closed.expect(HELP), closed.close_input()  # while a game runs
         self.assertEqual((game.wait_exit(), game.out), (0, BANNER + two_games('Ann')))
         self.assertEqual((closed.wait_exit(), closed.out[-len(QUESTION):]), (0, QUESTION))
-        with open(folder + '/space_image.jpg', 'wb') as bad:
-            bad.write(b'x' * 9)
+        Path(folder, 'space_image.jpg').write_bytes(b'x' * 9)
         bad = self.game(folder, False, argv=self.wine)
         self.assertEqual((bad.wait_exit(), bad.out), (1, ''))
         # One line (standard error is binary: no CR) naming the picture.
@@ -306,9 +304,8 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
             'space_image_welcome.jpg')])
         for path in (f'{BUILD}/space_image.jpg', f'{BUILD}/space_image_welcome.jpg',
                      os.path.dirname(__file__) + '/../../packaging/windows/HOW-TO-PLAY.txt'):
-            with open(path, 'rb') as source, open(self.folder + path.split('/')[-1], 'rb') as out:
-                self.assertEqual(out.read(), source.read().replace(  # Windows line ends
-                    b'\n', b'\r\n' if path.endswith('.txt') else b'\n'))
+            self.assertEqual(Path(self.folder, Path(path).name).read_bytes(), Path(  # Windows ends
+                path).read_bytes().replace(b'\n', b'\r\n' if path.endswith('.txt') else b'\n'))
         names = {n.upper() for n in re.findall(r'DLL Name: (\S+)', subprocess.run(
             ['x86_64-w64-mingw32-objdump', '-p', self.wine[2]], capture_output=True,
             text=True).stdout)}

@@ -33,7 +33,7 @@ struct Model
 };
 } // namespace
 // Stopwatches stand still while paused; a pause is left out once, however often it is asked for.
-TEST(GameClock, PausesFreezeStopwatchesOnceAndHeldTimeIsLeftOutOfEveryClock)
+TEST(GameClock, PausesFreezeStopwatchesOnceHeldTimeIsLeftOutAndCountdownsIgnorePauses)
 {
     FakeClock clock(5000);
     CTimer first;
@@ -74,11 +74,7 @@ TEST(GameClock, PausesFreezeStopwatchesOnceAndHeldTimeIsLeftOutOfEveryClock)
     CTimer::Resume(), clock.Advance(100);
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.4);
     EXPECT_TRUE(countdown.IsDone());
-}
-// Deadlines in whole milliseconds on the process clock, which pausing the game does not stop.
-TEST(Countdown, DeadlineInWholeMillisecondsOnTheProcessClockIgnoringPause)
-{
-    FakeClock clock(1000);
+    // Deadlines in whole milliseconds on the process clock, which pausing the game does not stop.
     EXPECT_TRUE(CCountdown(0.0005).IsDone());
     CCountdown twoSeconds(2.0009);
     CTimer::Pause(), clock.Advance(1999);

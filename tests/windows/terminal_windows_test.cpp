@@ -105,7 +105,8 @@ TEST_F(WindowsConsole, CtrlCAndFailedAssertionsEndTheGameAndRestoreTheConsole)
     SetConsoleCtrlHandler(Outlive, TRUE);
     EXPECT_EXIT(
         {
-            SetConsoleCtrlHandler(Outlive, FALSE), SetConsoleCtrlHandler(nullptr, FALSE);
+            SetConsoleCtrlHandler(Outlive, FALSE);
+            SetConsoleCtrlHandler(nullptr, FALSE);
             QvRegisterEmergencyCleanup([] { std::fputs("cleaned up\n", stderr); });
             TerminalInit();
             if (Mode() != LINE_MODE && Mode(g_output) == (g_outputMode | VT))
