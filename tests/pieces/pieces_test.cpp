@@ -39,7 +39,7 @@ TEST(Pieces, BodyFliesFromItsLaunchPointFreezesWhilePausedAndFollowsTheLaunchMod
 }
 // Heading up, then after each turn: right, left twice, and a whole turn to the left. Thrust flies
 // at 150 along the heading; a turn bends the path only at the next thrust.
-TEST(Pieces, ShipIsAWhiteDartInItsGuardCircleTurningInEighthsAndFlyingAt150AlongItsHeading)
+TEST(Pieces, ShipFliesTurnsAndIsDrawnAsADartAsteroidIsFourLobesHitWithinThirty)
 {
     CScreen screen("ship", 640, 480, 0, false);
     CShip ship(CPoint2D(320.3, 240.6), 15);
@@ -73,18 +73,13 @@ TEST(Pieces, ShipIsAWhiteDartInItsGuardCircleTurningInEighthsAndFlyingAt150Along
     clock.Advance(500);
     EXPECT_FALSE(flying.IsMoving());
     ExpectNear(flying.Position(), stopped.Xd(), stopped.Yd(), 0.0);
-}
-// Within 30 of a lobe's centre, strictly, the ship's radius counted; lobes move when drawn.
-TEST(Pieces, AsteroidIsFourGreyLobesHitWithinThirtyAndLagsUntilDrawn)
-{
-    FakeClock clock;
+    // Within 30 of a lobe's centre, strictly, the ship's radius counted; lobes move when drawn.
     CAsteroid asteroid(CPoint2D(200.0, 100.0));
     const double ships[][4] = {{240, 100, 15, 1},  {245, 100, 15, 0},   {200, 144.9, 15, 1},
                                {200, 145, 15, 0},  {155.1, 100, 15, 1}, {200, 55, 15, 0},
                                {200, 55.1, 15, 1}, {250, 100, 21, 1}};
     for (const auto& [x, y, radius, hit] : ships)
         EXPECT_EQ(asteroid.IsHit(CShip(CPoint2D(x, y), int(radius))), hit == 1) << x << "," << y;
-    CScreen screen("asteroid", 640, 480, 0, false);
     asteroid.Launch(CVector2D(60.0, 0.0, HALF_PI)), clock.Advance(2000);
     EXPECT_TRUE(asteroid.IsHit(CShip(CPoint2D(240.0, 100.0), 15))); // not drawn yet
     Picture grey;

@@ -69,7 +69,7 @@ TEST(Buffer, PixelsAndLinesClipWrapAndUseTopDownStorage)
                 << p.X() << "," << p.Y() << " " << q.X() << "," << q.Y() << " wrap " << wrap;
     }
 }
-TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
+TEST(Buffer, CopiesPicturesUprightAndBuffersWholeAndEachAllocationFailureHasItsText)
 {
     CImageRecord image, small, palette;
     MakePicture(image, 640, 480, Pattern);
@@ -100,9 +100,6 @@ TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
                 (picture == &palette ? entry : Pattern)(i % width, i / width);
         EXPECT_EQ(Unlike(target, [](int, int) { return NO_COLOUR; }), expected) << at.Xd();
     }
-}
-TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText)
-{
     const auto same = [](const CBuffer2D& a, const CBuffer2D& b) {
         return a.Width() == b.Width() && a.Height() == b.Height() &&
                a.IsWrapAround() == b.IsWrapAround() &&
@@ -119,14 +116,14 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall));
     EXPECT_EQ(FailureText([&] { wide = source; }), "Insufficient memory to copy screen buffer");
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall)); // left whole
-    CImageRecord image;
-    MakePicture(image, 4, 4, Pattern);
+    CImageRecord square;
+    MakePicture(square, 4, 4, Pattern);
     const std::pair<std::function<void()>, const char*> failures[] = {
         {[&] { tall = wide; }, "no exception"},
         {[] { const CBuffer2D buffer; }, "Insufficient memory to create default screen buffer"},
         {[] { const CBuffer2D b(10, 10, true); },
          "Insufficient memory to allocate custom screen buffer"},
-        {[&image] { const CBuffer2D b(image, false); },
+        {[&square] { const CBuffer2D b(square, false); },
          "Insufficient memory to allocate image buffer"},
         {[&source] { CBuffer2D(source).Clear(0); }, "Insufficient memory to copy screen buffer"}};
     for (const auto& [action, text] : failures)

@@ -25,8 +25,7 @@ struct ChildRun
     std::string output, report;              ///< standard output and error (CR LF on a terminal)
     bool gameMode = false, restored = false; ///< on a terminal: before the keys, at the end
 };
-/// Runs body in a forked child, types keys once it waits for them, and collects what it writes
-/// until it ends. A child still running after 30 s is killed.
+/// Runs body in a forked child (killed after 30 s), types keys once it waits, collects its output.
 ChildRun RunChild(std::string_view keys, const std::function<void()>& body,
                   ChildInput input = ChildInput::Pipe);
 inline void ReportLine(const std::string& text)
