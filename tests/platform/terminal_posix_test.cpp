@@ -91,15 +91,15 @@ TEST(Terminal, PipedInputComesAfterWindowKeysEndsAsLineFeedsAndGameModeIsUndoneA
 TEST(Terminal, EverySourceGoesThroughOneQueueLookaheadAndEndOfInput)
 {
     static const int script[] = {
-        TERMINAL_NO_BYTE,     200, 'q', TERMINAL_END_OF_INPUT, TERMINAL_END_OF_INPUT, 'z',
-        TERMINAL_END_OF_INPUT};
+        TERMINAL_NO_BYTE,      TERMINAL_NO_BYTE,      200, 'q',
+        TERMINAL_END_OF_INPUT, TERMINAL_END_OF_INPUT, 'z', TERMINAL_END_OF_INPUT};
     g_script = script;
     const TerminalByteSource platform = TerminalSetByteSource({&NextAnswer, &NextAnswer});
     std::string seen;
     // h: a key hit? (+/-), w: a window key, which comes before the source's bytes, g: a key got;
     // then E when the input has ended. The end is reported at once, without a read that waits, and
     // a source may give bytes again after an end.
-    for (const char step : std::string("hwhghgghghgg")) {
+    for (const char step : std::string("hwhghhgghghgg")) {
         if (step == 'w')
             TerminalQueueKey('w');
         else if (step == 'g')
@@ -111,5 +111,5 @@ TEST(Terminal, EverySourceGoesThroughOneQueueLookaheadAndEndOfInput)
     }
     TerminalSetByteSource(platform);
     EXPECT_EQ(g_script, std::end(script));
-    EXPECT_EQ(seen, "- + [119] + [200] [113] -E [10]E + [122] [10]E ");
+    EXPECT_EQ(seen, "- + [119] - + [200] [113] -E [10]E + [122] [10]E ");
 }
