@@ -23,8 +23,7 @@ class FieldTest : public ::testing::Test
 protected:
     FieldTest() : m_screen("field", WIDTH, HEIGHT, 0, false)
     {
-        MakePicture(m_background, WIDTH, HEIGHT, Pattern);
-        m_screen.SetBackground(m_background);
+        MakePicture(m_background, WIDTH, HEIGHT, Pattern), m_screen.SetBackground(m_background);
     }
     // Making a generator reseeds the shared sequence: all are made before the snapshot.
     static RandomGeneratorState WarmedUp(CScreen& screen)
@@ -37,18 +36,15 @@ protected:
     // Draws again from the generator state as it was, with ranges low..high in turn.
     std::vector<int> Redraw(const RandomGeneratorState& from, const Ranges& ranges)
     {
-        const RandomGeneratorState now = SharedRandomState();
-        SharedRandomState() = from;
+        const RandomGeneratorState now = std::exchange(SharedRandomState(), from);
         std::vector<int> drawn;
         for (const auto& [low, high] : ranges)
             drawn.push_back((m_reference.SetRange(low, high), m_reference.Next()));
-        SharedRandomState() = now;
-        return drawn;
+        return SharedRandomState() = now, drawn;
     }
     void Place(CBody2D& body, double x, double y)
     {
-        body.StopAt(CPoint2D(x, y));
-        m_field.Update(CMD_NONE);
+        body.StopAt(CPoint2D(x, y)), m_field.Update(CMD_NONE);
     }
     FakeClock m_clock;
     CImageRecord m_background;
@@ -76,12 +72,8 @@ TEST_F(FieldTest, NewAndResetFieldsPlaceEveryAsteroidYFirstAndShowOnlyTheShip)
         m_field.Update(CMD_TURN_LEFT); // the frame shows the command's effect
         EXPECT_EQ(Drawn(), ShipPicture(CPoint2D(320, 240), HALF_PI + QUARTER_PI));
         // A game later, turned, flying, hit and with asteroids in play: a reset starts anew.
-        m_field.AddAsteroid();
-        m_field.Update(CMD_FORWARD);
-        m_clock.Advance(500);
-        m_field.Ship().MarkDestroyed();
-        m_before = SharedRandomState();
-        m_field.Reset();
+        m_field.AddAsteroid(), m_field.Update(CMD_FORWARD), m_clock.Advance(500);
+        m_field.Ship().MarkDestroyed(), m_before = SharedRandomState(), m_field.Reset();
     }
 }
 TEST_F(FieldTest, WavesLaunchTheSlotsInTurnAndTheEleventhIsIgnored)
@@ -131,11 +123,9 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
 {
     for (const int command : {CMD_TURN_LEFT, CMD_TURN_LEFT, CMD_FORWARD}) // 150 px/s to the left
         m_field.Update(command);
-    m_clock.Advance(2000); // x = 20: still free
-    m_field.Update(CMD_NONE);
+    m_clock.Advance(2000), m_field.Update(CMD_NONE); // x = 20: still free
     EXPECT_TRUE(m_field.Ship().IsMoving());
-    m_clock.Advance(40); // x = 14: stopped and pushed 3 pixels back
-    m_field.Update(CMD_NONE);
+    m_clock.Advance(40), m_field.Update(CMD_NONE); // x = 14: stopped and pushed 3 pixels back
     EXPECT_FALSE(m_field.Ship().IsMoving());
     ExpectNear(m_field.Ship().Position(), 17.0, 240.0);
     // Start, then after each of three passes: 15 in is inside, x before y, a corner takes two.
@@ -153,18 +143,15 @@ TEST_F(FieldTest, ShipIsHeldInsideOneAxisPerPassWhileAsteroidsWrapBeyondThirtyPi
             ExpectNear(m_field.Ship().Position(), s[i], s[i + 1], 0.0);
         }
     for (const auto& [x, y] : {std::pair{15, 300}, {626, 300}, {100, 15}, {100, 466}}) {
-        m_field.Ship().StopAt(CPoint2D(x, y));
-        m_field.Ship().Command(CMD_FORWARD);
+        m_field.Ship().StopAt(CPoint2D(x, y)), m_field.Ship().Command(CMD_FORWARD);
         m_field.Update(CMD_NONE); // right at the border a flying ship is not stopped
         EXPECT_TRUE(m_field.Ship().IsMoving()) << x << "," << y;
     }
-    m_field.AddAsteroid();
-    m_field.AddAsteroid();
+    m_field.AddAsteroid(), m_field.AddAsteroid();
     CAsteroid &first = m_field.Asteroid(0), &second = m_field.Asteroid(1);
     second.LaunchFrom(CPoint2D(-29.0, 50.0), CVector2D(60.0, PI + 0.5, HALF_PI));
     const double dx = 60 * std::cos(PI + 0.5), dy = 60 * std::sin(PI + 0.5);
-    m_clock.Advance(1000); // second at x = -29 + dx, beyond -30
-    Place(first, -30.0, 100.0);
+    m_clock.Advance(1000), Place(first, -30.0, 100.0); // second at x = -29 + dx, beyond -30
     ExpectNear(second.Position(), WIDTH + 30.0, 50.0 + dy);
     m_clock.Advance(1000); // on with the same velocity
     ExpectNear(second.Position(), WIDTH + 30.0 + dx, 50.0 + 2 * dy);
@@ -185,23 +172,20 @@ TEST_F(FieldTest, PicturesShowTheShipUnderTheAsteroidsAndAHitEndsTheGame)
     m_field.AddAsteroid();
     m_field.Asteroid(0) = CAsteroid(CPoint2D(100.0, 100.0));
     m_field.Asteroid(1) = CAsteroid(CPoint2D(330.0, 255.0)); // not in play: it hits nothing
-    m_field.Ship().StopAt(CPoint2D(300.0, 240.0));
-    m_field.Update(CMD_NONE);
+    m_field.Ship().StopAt(CPoint2D(300.0, 240.0)), m_field.Update(CMD_NONE);
     EXPECT_FALSE(m_field.IsOver());
     Picture ship = ShipPicture(CPoint2D(300, 240), HALF_PI), expected = ship;
     Paint(expected, AsteroidPixels(CPoint2D(100, 100)), 0xAAAAAA);
     EXPECT_EQ(Drawn(), expected);
     m_field.Asteroid(0) = CAsteroid(CPoint2D(330.0, 255.0)); // over the ship's guard
-    m_field.Draw();
-    Paint(ship, AsteroidPixels(CPoint2D(330, 255)), 0xAAAAAA);
+    m_field.Draw(), Paint(ship, AsteroidPixels(CPoint2D(330, 255)), 0xAAAAAA);
     EXPECT_EQ(Drawn(), ship);
     m_field.Asteroid(0) = CAsteroid(CPoint2D(40.0, 240.0));
-    m_field.Ship().StopAt(CPoint2D(10.0, 240.0)); // 15 from lobe 3's centre
-    m_field.Update(CMD_TURN_RIGHT);
+    m_field.Ship().StopAt(CPoint2D(10.0, 240.0)), m_field.Update(CMD_TURN_RIGHT); // 15 from lobe 3
     EXPECT_TRUE(m_field.IsOver());
     ExpectNear(m_field.Ship().Position(), 13.0, 240.0, 0.0);
     EXPECT_NEAR(m_field.Ship().Heading(), HALF_PI - QUARTER_PI, 1e-12);
-    expected.clear();
-    Paint(expected, Fit(AsteroidPixels(CPoint2D(40, 240)), WIDTH, HEIGHT, false), 0xAAAAAA);
+    expected.clear(),
+        Paint(expected, Fit(AsteroidPixels(CPoint2D(40, 240)), WIDTH, HEIGHT, false), 0xAAAAAA);
     EXPECT_EQ(Drawn(), expected);
 }

@@ -15,55 +15,40 @@
 #include <utility>
 #include <vector>
 
-namespace {
-
-// Each read moves the clock on 1 ms (4 s if paused: the game clock is not read
-// while paused) and queues the keys due as window keys.
-long g_now = 0;
-std::vector<std::pair<long, const char*>> g_typed;
-const CAsteroidField* g_field = nullptr;
-std::vector<std::pair<long, int>> g_inPlay; // each change of the number of asteroids in play
-
-long ScriptedClock()
+// Each read moves the clock 1 ms on (4 s when paused) and queues the keys due as window keys.
+static long g_now = 0;
+static std::vector<std::pair<long, const char*>> g_typed;
+static const CAsteroidField* g_field = nullptr;
+static std::vector<std::pair<long, int>> g_inPlay; // each change of the number of asteroids in play
+static long ScriptedClock()
 {
     g_now += CTimer::IsPaused() ? 4000 : 1;
-    for (; !g_typed.empty() && g_typed.front().first <= g_now; g_typed.erase(g_typed.begin())) {
-        for (const char* key = g_typed.front().second; *key != '\0'; ++key) {
+    for (; !g_typed.empty() && g_typed.front().first <= g_now; g_typed.erase(g_typed.begin()))
+        for (const char* key = g_typed.front().second; *key != '\0'; ++key)
             TerminalQueueKey(*key);
-        }
-    }
     if (g_now > 60000 || g_field->IsOver() || g_field->Ship().Position().X() != 512 ||
-        g_field->Ship().Position().Y() != 384) {
+        g_field->Ship().Position().Y() != 384)
         _exit(3); // a run that never ends, a hit, or moved though only steered while paused
-    }
-    if (g_inPlay.empty() || g_inPlay.back().second != g_field->Launched()) {
+    if (g_inPlay.empty() || g_inPlay.back().second != g_field->Launched())
         g_inPlay.emplace_back(g_now, g_field->Launched());
-    }
     return g_now;
 }
-
-std::string Report(int score, int highScore)
+static std::string Report(int score, int highScore)
 {
     return "\a\a\a\aGood Job, Ann !\nGame Over!\nYour Score this Game was: " +
            std::to_string(score) + "\nYour High Score is:  " + std::to_string(highScore) +
            "\nWould you like to play again (Y/N)?: \n";
 }
-
-} // namespace
-
-// Game one: paused 4 s from 5 s ('w' meanwhile is dropped), paused and quit at
-// 18.6 s; game two quit 0.55 s in (a score of one second). Waves come every ten
-// seconds of game time, pauses count for neither waves nor score, and game two
-// starts from a reset field after its three-second wait.
+// Game one: paused 4 s from 5 s ('w' meanwhile dropped), paused and quit at 18.6 s; game two quit
+// 0.55 s in (score 1). Waves (every 10 s) and scores count unpaused time; game two starts anew.
 TEST(GameFlow, TwoGamesWithAPauseAndASecondWave)
 {
     const ChildRun run = RunChild(
         "",
         []() {
             g_typed = {{0, "Ann\r"}, {5000, "pwp"}, {18600, "pky"}, {26150, "kn"}};
-            for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+            for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"})
                 unsetenv(name); // no window, whose presents would pace the passes
-            }
             CImageRecord picture;
             picture.Create(1024, 768, 24, IMAGE_FORMAT_BMP);
             CScreen screen("flow", picture, false);
@@ -73,8 +58,8 @@ TEST(GameFlow, TwoGamesWithAPauseAndASecondWave)
             g_field = &field;
             SetProcessClockSource(&ScriptedClock);
             CGame().Play(player, field);
-            // Each change in the number in play, timed (to 50 ms below) from
-            // the change named in from, or from the start (-1).
+            // Each change in the number in play, timed (to 50 ms below) from the change named in
+            // from, or from the start (-1).
             const int from[] = {0, -1, 1, -1, 3};
             for (size_t i = 0; i < g_inPlay.size(); ++i) {
                 const long start = i > 4 || from[i] < 0 ? 0 : g_inPlay[from[i]].first;
@@ -91,8 +76,7 @@ TEST(GameFlow, TwoGamesWithAPauseAndASecondWave)
     // What follows each game's bells, up to the next help menu.
     std::string ends;
     for (size_t at = run.output.find('\a'); at != std::string::npos;
-         at = run.output.find('\a', run.output.find('\n', at))) {
+         at = run.output.find('\a', run.output.find('\n', at)))
         ends += run.output.substr(at, run.output.find(TERMINAL_CLEAR_SEQUENCE, at) - at);
-    }
     EXPECT_EQ(ends, Report(1200, 1200) + "Game will restart in 3 seconds \n" + Report(100, 1200));
 }

@@ -14,10 +14,8 @@ static long ResidentBytes()
     std::ifstream("/proc/self/statm") >> pages >> resident;
     return resident * sysconf(_SC_PAGESIZE);
 }
-
-// Ten minutes of game time in 50 ms passes, an eleventh wave on every field,
-// the ship steered by a repeating pattern, a new game after every hit: nothing
-// leaves its bounds and memory does not grow.
+// Ten minutes of game time in 50 ms passes, an eleventh wave on every field, the ship steered by
+// a repeating pattern, a new game after every hit: nothing leaves its bounds, memory stays.
 TEST(Soak, TenMinutesOfGameTimeStayInBoundsWithoutGrowingMemory)
 {
     constexpr int WIDTH = 320, HEIGHT = 240;
@@ -35,9 +33,8 @@ TEST(Soak, TenMinutesOfGameTimeStayInBoundsWithoutGrowingMemory)
     for (long step = 0; step < 600L * 1000L / STEP_MS; ++step) {
         if (step == 0 || field.IsOver()) {
             field.Reset();
-            for (int i = 0; i <= CAsteroidField::NUM_ASTEROIDS; ++i) {
+            for (int i = 0; i <= CAsteroidField::NUM_ASTEROIDS; ++i)
                 field.AddAsteroid();
-            }
             ++games;
         }
         clock.Advance(STEP_MS);
@@ -49,9 +46,8 @@ TEST(Soak, TenMinutesOfGameTimeStayInBoundsWithoutGrowingMemory)
                         p.Yd() <= HEIGHT + margin)
                 << step << ": " << i;
         }
-        if (step == 500) {
+        if (step == 500)
             residentAfterWarmUp = ResidentBytes();
-        }
     }
     EXPECT_GT(games, 1);
     EXPECT_LT(ResidentBytes() - residentAfterWarmUp, 1024L * 1024);

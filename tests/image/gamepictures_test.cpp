@@ -6,7 +6,7 @@
 #include <optional>
 
 // The build's pictures: 640 x 480, a dark sky, the welcome one with bright text over it.
-TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
+TEST(GamePictures, BothLoadAtTheSameSizeOnADarkSkyAndUnusableOnesAreRefusedWithTheReason)
 {
     double dark[2] = {0, 0};
     for (const int i : {0, 1}) {
@@ -21,10 +21,7 @@ TEST(GamePictures, BothPicturesLoadAtTheSameSizeOnADarkSky)
     }
     EXPECT_GT(dark[0], 0.97);
     EXPECT_LT(dark[1], dark[0] - 0.02);
-}
-// Each reason a picture cannot be used gives one message naming the file.
-TEST(GamePictures, UnusablePicturesAreRefusedWithTheFileAndTheReason)
-{
+    // Each reason a picture cannot be used gives one message naming the file.
     const auto jpeg = [](int width, int height, JpegKind kind = JpegKind::COLOUR) {
         return MakeJpeg({width, height, kind});
     };

@@ -4,21 +4,20 @@
 #include "support/jpegfixtures.h"
 #include "support/pixels.h"
 
-namespace {
 const char* const UNKNOWN_FORMAT = "Decode: Unknown or wrong format";
 const char* const TOO_LARGE = "Create: a 65000 x 65000 picture is larger than the 256 MiB limit";
-unsigned Packed(const qvdib::RGBQUAD& q)
+static unsigned Packed(const qvdib::RGBQUAD& q)
 {
     return q.rgbReserved << 24U | q.rgbRed << 16U | q.rgbGreen << 8U | q.rgbBlue;
 }
-std::string Written(const ByteVector& bytes)
+static std::string Written(const ByteVector& bytes)
 {
     static const FixtureDirectory dir;
     EXPECT_TRUE(WriteBytes(dir.File("picture"), bytes));
     return dir.File("picture");
 }
 /// Compares every pixel, y counted from the bottom line, with libjpeg's decode (top row first).
-void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
+static void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
 {
     const ReferenceDecode ref = DecodeWithLibjpeg(data);
     ASSERT_TRUE(ref.ok && image.IsValid()) << image.GetLastError();
@@ -33,8 +32,7 @@ void ExpectSameAsLibjpeg(const CImageRecord& image, const ByteVector& data)
                 << x << "," << y;
         }
 }
-} // namespace
-TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
+TEST(ImageRecordJpeg, PicturesLoadAsLibjpegDecodesThemBadDataIsRefusedAndDensitiesRead)
 {
     const ByteVector colour = MakeJpeg({640, 480});
     // A segment of 9000 bytes that libjpeg skips, more than two reads of the source.
@@ -68,13 +66,9 @@ TEST(ImageRecordJpeg, PicturesLoadExactlyAsLibjpegDecodesThem)
                                           static_cast<long long>(stride * image.GetHeight()), 0}));
         EXPECT_STREQ(image.GetLastError(), "");
     }
-}
-TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
-{
     const ByteVector png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
     const ByteVector bmp = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0, 40, 0};
-    const ByteVector huge = MakeJpegDeclaringSize(65000, 65000);
-    const std::tuple<ByteVector, DWORD, const char*> cases[] = {
+    const std::tuple<ByteVector, DWORD, const char*> refused[] = {
         {{}, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
         {{}, IMAGE_FORMAT_JPG, "Empty input file"},
         {bmp, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
@@ -82,13 +76,13 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
         {png, IMAGE_FORMAT_WMF, "Not a Windows metafile"},
         {bmp, IMAGE_FORMAT_BMP, "BMP pictures cannot be read by this program"},
         {{0xFF, 0xD8}, IMAGE_FORMAT_UNKNOWN, UNKNOWN_FORMAT},
-        {huge, IMAGE_FORMAT_JPG, TOO_LARGE},
+        {MakeJpegDeclaringSize(65000, 65000), IMAGE_FORMAT_JPG, TOO_LARGE},
         {MakeJpegDeclaringSize(65000, 65000, true), IMAGE_FORMAT_JPG, TOO_LARGE},
         // The bitmap would fit, but libjpeg's coefficient buffer (about 275 MiB) would not.
         {MakeJpegDeclaringSize(12000, 12000, true, JpegKind::GREY), IMAGE_FORMAT_JPG,
          "JPEG: decoding the progressive 12000 x 12000 picture needs more than the 256 MiB limit"},
     };
-    for (const auto& [data, format, message] : cases) {
+    for (const auto& [data, format, message] : refused) {
         SCOPED_TRACE(message);
         CImageRecord image; // a failed load also drops the picture held before
         ASSERT_NE(image.Create(4, 4, 24, IMAGE_FORMAT_BMP), nullptr);
@@ -102,15 +96,12 @@ TEST(ImageRecordJpeg, ForeignBrokenAndHugeDataIsRefusedWithItsMessage)
     const CImageRecord missing((Written({}) + ".missing").c_str(), IMAGE_FORMAT_JPG);
     EXPECT_FALSE(missing.IsValid() || missing.GetWidth() != 0);
     EXPECT_STREQ(missing.GetLastError(), "");
-}
-// Unit, densities, then dots per inch and pixels per metre (dots per inch / 0.0254, rounded).
-TEST(ImageRecordJpeg, ResolutionFollowsTheJfifDensity)
-{
-    const int cases[][7] = {{1, 72, 72, 72, 72, 2835, 2835},
-                            {1, 300, 150, 300, 150, 11811, 5906},
-                            {2, 28, 40, 71, 101, 2795, 3976},
-                            {0, 1, 1, 72, 72, 2835, 2835}};
-    for (const auto& [unit, x, y, dpiX, dpiY, ppmX, ppmY] : cases) {
+    // Unit, densities, then dots per inch and pixels per metre (dots per inch / 0.0254, rounded).
+    const int densities[][7] = {{1, 72, 72, 72, 72, 2835, 2835},
+                                {1, 300, 150, 300, 150, 11811, 5906},
+                                {2, 28, 40, 71, 101, 2795, 3976},
+                                {0, 1, 1, 72, 72, 2835, 2835}};
+    for (const auto& [unit, x, y, dpiX, dpiY, ppmX, ppmY] : densities) {
         const ByteVector data = MakeJpeg({8, 8, JpegKind::COLOUR, false, 0, unit, x, y});
         const CImageRecord image(Written(data).c_str(), IMAGE_FORMAT_UNKNOWN);
         EXPECT_EQ((std::vector<long long>{image.GetXDPI(), image.GetYDPI(),
@@ -156,8 +147,7 @@ TEST(ImageRecord, CreateTransferPalettesAndFiles)
     EXPECT_EQ(static_cast<const qvdib::BITMAPINFOHEADER*>(block)->biYPelsPerMeter, 3780);
     EXPECT_TRUE(target.Transfer(target)); // must not free its own block
     CImageRecord moved(std::move(target));
-    assigned = std::move(moved);
-    EXPECT_EQ(assigned.GetDib(), block);
+    EXPECT_EQ((assigned = std::move(moved)).GetDib(), block);
     // Decoding from memory starts each attempt where the data begins; files read whole items.
     const ByteVector jpeg = MakeJpeg({33, 17});
     ByteVector prefixed = {'j', 'u', 'n', 'k', '!'};

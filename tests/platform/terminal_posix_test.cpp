@@ -10,64 +10,48 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-std::string Code(int c)
+static std::string Code(int c)
 {
     return "[" + std::to_string(c) + "]";
 }
-
 // The mode of the child's own terminal: G for game mode, L for line input.
-void WriteMode()
+static void WriteMode()
 {
     termios settings{};
     tcgetattr(STDIN_FILENO, &settings);
     TerminalWrite(IsGameMode(settings) ? "G" : (settings.c_lflag & ICANON) != 0 ? "L" : "?", 1);
 }
-
 // NOLINTNEXTLINE(bugprone-exception-escape): the exception ending the program is tested
-void ThrowThroughNoexcept() noexcept
+static void ThrowThroughNoexcept() noexcept
 {
     TerminalGetKey();
     [] { throw std::runtime_error("engine on fire"); }();
 }
-
 // A scripted byte source: polls and waits take its answers in turn.
-const int* g_script = nullptr;
-int NextAnswer()
+static const int* g_script = nullptr;
+static int NextAnswer()
 {
     return *g_script++;
 }
-
-} // namespace
-
-TEST(Terminal, PipedInputComesAfterWindowKeysAndEndsAsLineFeeds)
+TEST(Terminal, PipedInputComesAfterWindowKeysEndsAsLineFeedsAndGameModeIsUndoneAtEveryEnd)
 {
     const ChildRun run = RunChild("xy\r", []() {
         std::string seen = TerminalModeActive() ? "on " : "off ";
-        TerminalQueueKey('w');
-        TerminalQueueKey('a');
+        TerminalQueueKey('w'), TerminalQueueKey('a');
         seen += TerminalKeyHit() ? "hit " : "none ";
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 5; ++i)
             seen += Code(TerminalGetKey());
-        }
         seen += TerminalInputEnded() ? " ended" : " open";
         seen += TerminalKeyHit() ? " hit" : " none";
         seen += Code(TerminalGetKey()) + Code(TerminalGetKey());
         ReportLine(seen + (TerminalInputEnded() ? " ended" : " open"));
         std::fputs("via stdio ", stdout); // flushed before the console's own writes
-        TerminalPutChar('A');
-        TerminalClear();
-        TerminalWrite("bc\n", 3);
+        TerminalPutChar('A'), TerminalClear(), TerminalWrite("bc\n", 3);
     });
     ASSERT_EQ(run.exitCode, 0);
     // Pipe bytes are not translated (13 stays 13).
     EXPECT_EQ(run.report, "off hit [119][97][120][121][13] open none[10][10] ended\n");
     EXPECT_EQ(run.output, "via stdio A\033[H\033[2J\033[3Jbc\n");
-}
-
-TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
-{
     const struct
     {
         void (*body)();
@@ -85,8 +69,7 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
                  WriteMode();
              }
              WriteMode();
-             TerminalRestore();
-             TerminalRestore(); // a second restore changes nothing
+             TerminalRestore(), TerminalRestore(); // a second restore changes nothing
              WriteMode();
          },
          "z\r", 0, "", "[122][13]LGL"},
@@ -105,36 +88,28 @@ TEST(Terminal, GameModeIsOnWhileActiveAndTheOriginalSettingsComeBackAtEveryEnd)
         EXPECT_EQ(run.output, c.output);
     }
 }
-
 TEST(Terminal, EverySourceGoesThroughOneQueueLookaheadAndEndOfInput)
 {
     static const int script[] = {
-        TERMINAL_NO_BYTE,     200, 'q', TERMINAL_END_OF_INPUT, TERMINAL_END_OF_INPUT, 'z',
-        TERMINAL_END_OF_INPUT};
+        TERMINAL_NO_BYTE,      TERMINAL_NO_BYTE,      200, 'q',
+        TERMINAL_END_OF_INPUT, TERMINAL_END_OF_INPUT, 'z', TERMINAL_END_OF_INPUT};
     g_script = script;
     const TerminalByteSource platform = TerminalSetByteSource({&NextAnswer, &NextAnswer});
     std::string seen;
-    const auto hit = [&seen] {
-        seen += TerminalKeyHit() ? "+" : "-";
-        seen += TerminalInputEnded() ? "E " : " ";
-    };
-    const auto get = [&seen] {
-        seen += Code(static_cast<unsigned char>(TerminalGetKey()));
-        seen += TerminalInputEnded() ? "E " : " ";
-    };
-    hit();
-    TerminalQueueKey('w'); // a window key comes before the source's bytes
-    hit();
-    get();
-    hit();
-    get();
-    get();
-    hit(); // the end is reported at once, without a read that waits
-    get();
-    hit(); // a source may give bytes again after an end
-    get();
-    get();
+    // h: a key hit? (+/-), w: a window key, which comes before the source's bytes, g: a key got;
+    // then E when the input has ended. The end is reported at once, without a read that waits, and
+    // a source may give bytes again after an end.
+    for (const char step : std::string("hwhghhgghghgg")) {
+        if (step == 'w')
+            TerminalQueueKey('w');
+        else if (step == 'g')
+            seen += Code(static_cast<unsigned char>(TerminalGetKey()));
+        else
+            seen += TerminalKeyHit() ? "+" : "-";
+        if (step != 'w')
+            seen += TerminalInputEnded() ? "E " : " ";
+    }
     TerminalSetByteSource(platform);
     EXPECT_EQ(g_script, std::end(script));
-    EXPECT_EQ(seen, "- + [119] + [200] [113] -E [10]E + [122] [10]E ");
+    EXPECT_EQ(seen, "- + [119] - + [200] [113] -E [10]E + [122] [10]E ");
 }

@@ -3,27 +3,23 @@
 #include <new>
 #include <random>
 
-namespace {
-bool g_failNothrowArrayNew = false;
-PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = false)
+static bool g_failNothrowArrayNew = false;
+static PixelSet LinePixels(CPoint2D p, CPoint2D q, int width, int height, bool wrap = false)
 {
     CBuffer2D buffer(width, height, wrap);
     buffer.RenderLine(p, q, 0x102030);
     return PixelsNot(buffer);
 }
-template <typename Action> std::string FailureText(Action action)
+static std::string FailureText(const std::function<void()>& action)
 {
-    std::string text = "no exception";
     g_failNothrowArrayNew = true;
     try {
         action();
     } catch (const std::exception& error) {
-        text = error.what();
+        return g_failNothrowArrayNew = false, error.what();
     }
-    g_failNothrowArrayNew = false;
-    return text;
+    return g_failNothrowArrayNew = false, "no exception";
 }
-} // namespace
 // The buffer's storage comes from the non-throwing array new, made to fail on demand here.
 void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
 {
@@ -33,7 +29,7 @@ void* operator new[](std::size_t size, const std::nothrow_t& /*tag*/) noexcept
         return nullptr;
     }
 }
-TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
+TEST(Buffer, PixelsAndLinesClipWrapAndUseTopDownStorage)
 {
     const CBuffer2D fresh;
     EXPECT_EQ(fresh.Width() * 1000 + fresh.Height() + fresh.IsWrapAround(), 256256);
@@ -41,11 +37,10 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
     CBuffer2D buffer(5, 3, false);
     for (const auto& [col, row] : PixelSet{{2, 0}, {-1, 0}, {5, 0}, {0, 3}, {0, -1}, {INT_MIN, 1}})
         buffer.SetPixel(col, row, 1);
-    buffer.SetPixelAt(-1, 2);
-    buffer.SetPixelAt(15, 2);
+    buffer.SetPixelAt(-1, 2), buffer.SetPixelAt(15, 2);
     EXPECT_EQ(PixelsNot(buffer), (PixelSet{{2, 0}}));
-    buffer.SetPixelAt(14, 3); // the last of the storage: bottom right
-    buffer.PutPixel(4, 2, 4); // top right: the fifth of the storage
+    // The last of the storage is the bottom right, the fifth the top right.
+    buffer.SetPixelAt(14, 3), buffer.PutPixel(4, 2, 4);
     EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
     // Written and stored column and row in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
     const int cases[][4] = {
@@ -55,9 +50,6 @@ TEST(Buffer, PixelWritesClipWrapAndUseTopDownStorage)
         wrap.SetPixel(c[0], c[1], 4);
         EXPECT_EQ(PixelsNot(wrap), (PixelSet{{c[2], c[3]}})) << c[0] << "," << c[1];
     }
-}
-TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
-{
     // Ends 2e9 pixels away: column 0 meets y = 12.5 (a tie, kept at 12), 1..3 lie above it.
     EXPECT_EQ(LinePixels(CPoint2D(-2000000000.6, 5), CPoint2D(2e9, 20), 4, 20),
               Art({".###", "#..."}, 12));
@@ -77,7 +69,7 @@ TEST(Buffer, LinesSetExactlyTheRoundedPixelsClippedOrWrapped)
                 << p.X() << "," << p.Y() << " " << q.X() << "," << q.Y() << " wrap " << wrap;
     }
 }
-TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
+TEST(Buffer, CopiesPicturesUprightAndBuffersWholeAndEachAllocationFailureHasItsText)
 {
     CImageRecord image, small, palette;
     MakePicture(image, 640, 480, Pattern);
@@ -108,9 +100,6 @@ TEST(Buffer, CopiesPicturesUprightClippingOrWrapping)
                 (picture == &palette ? entry : Pattern)(i % width, i / width);
         EXPECT_EQ(Unlike(target, [](int, int) { return NO_COLOUR; }), expected) << at.Xd();
     }
-}
-TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText)
-{
     const auto same = [](const CBuffer2D& a, const CBuffer2D& b) {
         return a.Width() == b.Width() && a.Height() == b.Height() &&
                a.IsWrapAround() == b.IsWrapAround() &&
@@ -118,10 +107,8 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
     };
     CBuffer2D source(7, 3, true), target(10, 5, false), tall(4, 6, true), wide(6, 4, false);
     source.RenderLine(CPoint2D(0, 0), CPoint2D(6, 2), 0x00AA00);
-    target = source;
-    EXPECT_TRUE(same(target, source) && same(CBuffer2D(source), source));
-    tall.Clear(0x445566);
-    tall.SetPixel(3, 5, 1);
+    EXPECT_TRUE(same(target = source, source) && same(CBuffer2D(source), source));
+    tall.Clear(0x445566), tall.SetPixel(3, 5, 1);
     const PixelType* storage = wide.GetPixels();
     wide = tall; // the same pixel count: the storage is kept
     CBuffer2D& alias = wide;
@@ -129,14 +116,14 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall));
     EXPECT_EQ(FailureText([&] { wide = source; }), "Insufficient memory to copy screen buffer");
     EXPECT_TRUE(wide.GetPixels() == storage && same(wide, tall)); // left whole
-    CImageRecord image;
-    MakePicture(image, 4, 4, Pattern);
+    CImageRecord square;
+    MakePicture(square, 4, 4, Pattern);
     const std::pair<std::function<void()>, const char*> failures[] = {
         {[&] { tall = wide; }, "no exception"},
         {[] { const CBuffer2D buffer; }, "Insufficient memory to create default screen buffer"},
         {[] { const CBuffer2D b(10, 10, true); },
          "Insufficient memory to allocate custom screen buffer"},
-        {[&image] { const CBuffer2D b(image, false); },
+        {[&square] { const CBuffer2D b(square, false); },
          "Insufficient memory to allocate image buffer"},
         {[&source] { CBuffer2D(source).Clear(0); }, "Insufficient memory to copy screen buffer"}};
     for (const auto& [action, text] : failures)
@@ -144,16 +131,15 @@ TEST(Buffer, AssignmentCopiesSizeFlagAndPixelsAndEachAllocationFailureHasItsText
 }
 TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
 {
-    const auto death = [](const std::string& condition) {
-        return Death(condition, "render/cbuffer2d\\.cpp");
-    };
+    const std::string file = "render/cbuffer2d\\.cpp";
     for (const int size : {0, 1025})
-        EXPECT_DEATH(CBuffer2D(size, 10, false), death("0 < width && width <= MAX_WIDTH"));
-    EXPECT_DEATH(CBuffer2D(10, 769, true), death("0 < height && height <= MAX_HEIGHT"));
+        EXPECT_DEATH(CBuffer2D(size, 10, false), Death("0 < width && width <= MAX_WIDTH", file));
+    EXPECT_DEATH(CBuffer2D(10, 769, true), Death("0 < height && height <= MAX_HEIGHT", file));
     CBuffer2D(MAX_WIDTH, MAX_HEIGHT, false).PutPixel(MAX_WIDTH - 1, MAX_HEIGHT - 1, 0);
     CImageRecord empty;
-    EXPECT_DEATH(CBuffer2D(empty, false), death("image\\.IsValid\\(\\)"));
-    const std::string index = death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)");
+    EXPECT_DEATH(CBuffer2D(empty, false), Death("image\\.IsValid\\(\\)", file));
+    const std::string index =
+        Death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)", file);
     for (const auto& [col, row] : PixelSet{{0, 3}, {4, 0}, {-1, 0}, {0, -1}})
         EXPECT_DEATH(CBuffer2D(4, 3, true).PutPixel(col, row, 0), index);
     EXPECT_DEATH(CBuffer2D(4, 3, true).Index(0, 3), index);

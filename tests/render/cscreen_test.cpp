@@ -5,8 +5,9 @@
 
 #include <SDL.h>
 
-// Points are 3 x 3 blocks from the pixel below left; a vector is a line and a circle of 2.
-TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
+// Points are 3 x 3 blocks from the pixel below left; a vector is a line and a circle of 2. A
+// picture screen takes the picture's size and flag; backgrounds show only when drawn.
+TEST(Screen, DefaultCustomAndPictureScreensDrawPointsVectorsAndBackgrounds)
 {
     {
         CScreen screen;
@@ -25,26 +26,19 @@ TEST(Screen, DefaultAndCustomScreensDrawPointsAndVectors)
         blocks.insert({{i % 3 - 1, i / 3 - 1}, {i % 3 + 7, i / 3 + 4}});
     for (const bool wrap : {false, true}) {
         CScreen clipping("Clipping", 16, 12, NO_COLOUR, wrap);
-        clipping.DrawShape(ORIGIN, 0x00FF0000);
-        clipping.DrawShape(CPoint2D(7.6, 5.4), 0x00FF0000);
+        clipping.DrawShape(ORIGIN, 0x00FF0000), clipping.DrawShape(CPoint2D(7.6, 5.4), 0x00FF0000);
         EXPECT_EQ(PixelsNot(clipping), Fit(blocks, 16, 12, wrap));
     }
-}
-// A picture screen takes the picture's size and flag; backgrounds show only when drawn.
-TEST(Screen, BackgroundsShownOnlyWhenDrawn)
-{
     const ColourAt other = [](int x, int y) { return Pattern(x, y) ^ 0x0F0F0F; };
     CImageRecord picture, field, small;
-    MakePicture(picture, 640, 480, Pattern);
-    MakePicture(field, 640, 480, other);
+    MakePicture(picture, 640, 480, Pattern), MakePicture(field, 640, 480, other);
     MakePicture(small, 3, 2, other);
     {
         CScreen screen("Quorvadellix", picture, true);
         EXPECT_EQ(screen.Width() * 1000 + screen.Height() + screen.IsWrapAround(), 640480);
         EXPECT_TRUE(Unlike(screen, Pattern).empty() && screen.HasBackground());
         const PixelType* storage = screen.GetPixels();
-        screen.SetBackground(field);
-        screen.DrawImage(CPoint2D(638, 1), small); // clipped like a picture copy
+        screen.SetBackground(field), screen.DrawImage(CPoint2D(638, 1), small); // clipped
         EXPECT_EQ(Unlike(screen, Pattern).size(), 4U);
         screen.DrawBackground();
         EXPECT_TRUE(Unlike(screen, other).empty() && screen.GetPixels() == storage);
@@ -57,28 +51,27 @@ TEST(Screen, BackgroundsShownOnlyWhenDrawn)
 }
 TEST(ScreenDeathTest, BrokenPreconditionsStopWithTheirConditions)
 {
-    const auto death = [](const std::string& condition) {
-        return Death(condition, "render/cscreen\\.cpp");
-    };
-    EXPECT_DEATH(CScreen("Too red", 8, 8, 0x1000000, false),
-                 death("colour == NO_COLOUR \\|\\| \\(0 <= colour && colour <= MAXCOLOUR\\)"));
+    const std::string file = "render/cscreen\\.cpp";
+    EXPECT_DEATH(
+        CScreen("Too red", 8, 8, 0x1000000, false),
+        Death("colour == NO_COLOUR \\|\\| \\(0 <= colour && colour <= MAXCOLOUR\\)", file));
     EXPECT_DEATH(CScreen("No background", 8, 8, 0, false).DrawBackground(),
-                 death("HasBackground\\(\\)"));
+                 Death("HasBackground\\(\\)", file));
     CImageRecord wide, empty;
     MakePicture(wide, 9, 8, Pattern);
-    EXPECT_DEATH(CScreen("Empty", empty, false), death("bgImg\\.IsValid\\(\\)"));
+    EXPECT_DEATH(CScreen("Empty", empty, false), Death("bgImg\\.IsValid\\(\\)", file));
     CScreen open("Open", 8, 8, 0x00FFFFFF, false); // the top colour is allowed
-    EXPECT_DEATH(CScreen("Second", 8, 8, 0, false), death("!m_isOpen"));
+    EXPECT_DEATH(CScreen("Second", 8, 8, 0, false), Death("!m_isOpen", file));
     for (const CImageRecord* image : {&wide, &empty})
         EXPECT_DEATH(
             open.SetBackground(*image),
-            death("IsOpen\\(\\) && image\\.IsValid\\(\\) && image\\.GetWidth\\(\\)==Width\\(\\) "
-                  "&& image\\.GetHeight\\(\\)==Height\\(\\)"));
+            Death("IsOpen\\(\\) && image\\.IsValid\\(\\) && image\\.GetWidth\\(\\)==Width\\(\\) "
+                  "&& image\\.GetHeight\\(\\)==Height\\(\\)",
+                  file));
 }
-namespace {
 // What the window shows around its bottom right corner (x from the left, y from the top): the
 // menu's frame on the last column and row, its background inside, the field left of and above.
-std::vector<std::uint32_t> Corner()
+static std::vector<std::uint32_t> Corner()
 {
     std::vector<std::uint32_t> shown(5);
     const SDL_Rect at[] = {
@@ -88,8 +81,6 @@ std::vector<std::uint32_t> Corner()
                              &shown[i], 3);
     return shown;
 }
-} // namespace
-
 // While the window is open: the screen saver is held off, every steering key typed in the
 // window reaches the game as from the terminal, a menu opened at the bottom right corner stays
 // wholly inside, and after a renderer reset the next present shows the new frame and the menu.
@@ -101,19 +92,15 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     std::strcpy(events[0].text.text, "wxadspkWh");
     events[1].button = {SDL_MOUSEBUTTONDOWN, 0, 0, 0,   SDL_BUTTON_RIGHT,
                         SDL_PRESSED,         1, 0, 319, 239};
-    SDL_PushEvent(&events[0]);
-    SDL_PushEvent(&events[1]);
-    screen.Refresh();
+    SDL_PushEvent(&events[0]), SDL_PushEvent(&events[1]), screen.Refresh();
     CPlayer player("Ann");
     for (const int command : {2, 0, 1, 3, 4, 5, 6}) // the commands of w, a, d, s, p, k, h
         EXPECT_EQ(player.GetCommand(), command);
     EXPECT_EQ(Corner(),
               std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, 0x123456, 0x123456}));
     for (const Uint32 reset : {SDL_RENDER_TARGETS_RESET, SDL_RENDER_DEVICE_RESET}) {
-        screen.Clear(static_cast<PixelType>(reset));
-        events[2].type = reset;
-        SDL_PushEvent(&events[2]);
-        screen.Refresh();
+        screen.Clear(static_cast<PixelType>(reset)), events[2].type = reset;
+        SDL_PushEvent(&events[2]), screen.Refresh();
         EXPECT_EQ(Corner(),
                   std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, reset, reset}));
     }

@@ -45,31 +45,25 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
     unsigned long outputSize = 0;
     ByteVector result;
     if (setjmp(errors.jump) == 0) {
-        jpeg_create_compress(&cinfo);
-        jpeg_mem_dest(&cinfo, &output, &outputSize);
-        cinfo.image_width = static_cast<JDIMENSION>(w);
-        cinfo.image_height = static_cast<JDIMENSION>(h);
+        jpeg_create_compress(&cinfo), jpeg_mem_dest(&cinfo, &output, &outputSize);
+        cinfo.image_width = JDIMENSION(w), cinfo.image_height = JDIMENSION(h);
         cinfo.input_components = components;
         cinfo.in_color_space = kind == 0 ? JCS_RGB : kind == 1 ? JCS_GRAYSCALE : JCS_CMYK;
-        jpeg_set_defaults(&cinfo);
-        jpeg_set_quality(&cinfo, 90, TRUE);
+        jpeg_set_defaults(&cinfo), jpeg_set_quality(&cinfo, 90, TRUE);
         if (options.progressive)
             jpeg_simple_progression(&cinfo);
         cinfo.restart_in_rows = options.restartRows;
         cinfo.density_unit = static_cast<UINT8>(options.densityUnit);
-        cinfo.X_density = static_cast<UINT16>(options.xDensity);
-        cinfo.Y_density = static_cast<UINT16>(options.yDensity);
+        cinfo.X_density = UINT16(options.xDensity), cinfo.Y_density = UINT16(options.yDensity);
         jpeg_start_compress(&cinfo, TRUE);
         while (cinfo.next_scanline < cinfo.image_height) {
             // libjpeg takes non-const rows but only reads them.
             auto* row = const_cast<JSAMPLE*>(&samples[cinfo.next_scanline * w * components]);
             jpeg_write_scanlines(&cinfo, &row, 1);
         }
-        jpeg_finish_compress(&cinfo);
-        result.assign(output, output + outputSize);
+        jpeg_finish_compress(&cinfo), result.assign(output, output + outputSize);
     }
-    jpeg_destroy_compress(&cinfo);
-    std::free(output);
+    jpeg_destroy_compress(&cinfo), std::free(output);
     return result;
 }
 ByteVector MakeJpegDeclaringSize(int width, int height, bool progressive, JpegKind kind)
@@ -100,10 +94,8 @@ ReferenceDecode DecodeWithLibjpeg(const ByteVector& data)
     if (setjmp(errors.jump) == 0) {
         jpeg_create_decompress(&cinfo);
         jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
-        jpeg_read_header(&cinfo, TRUE);
-        jpeg_start_decompress(&cinfo);
-        result.width = static_cast<int>(cinfo.output_width);
-        result.height = static_cast<int>(cinfo.output_height);
+        jpeg_read_header(&cinfo, TRUE), jpeg_start_decompress(&cinfo);
+        result.width = int(cinfo.output_width), result.height = int(cinfo.output_height);
         result.components = cinfo.output_components;
         const std::size_t rowBytes = static_cast<std::size_t>(result.width) * result.components;
         result.samples.resize(rowBytes * result.height);
@@ -111,8 +103,7 @@ ReferenceDecode DecodeWithLibjpeg(const ByteVector& data)
             JSAMPROW row = result.samples.data() + cinfo.output_scanline * rowBytes;
             jpeg_read_scanlines(&cinfo, &row, 1);
         }
-        jpeg_finish_decompress(&cinfo);
-        result.ok = true;
+        result.ok = jpeg_finish_decompress(&cinfo);
     }
     jpeg_destroy_decompress(&cinfo);
     return result;

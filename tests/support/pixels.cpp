@@ -88,14 +88,12 @@ Picture ShipPicture(CPoint2D centre, double heading)
     const double e = 3.1415926535 / 4;
     const CPoint2D chain[] = {at(heading), at(heading + 3 * e), centre, at(heading + 5 * e)};
     PixelSet outline, guard;
-    for (int i = 0; i < 4; ++i) {
-        AddLine(outline, chain[i], chain[(i + 1) % 4]);
-        AddLine(outline, chain[(i + 1) % 4], chain[i]);
-    }
+    for (int i = 0; i < 4; ++i) // both ways
+        AddLine(outline, chain[i], chain[(i + 1) % 4]),
+            AddLine(outline, chain[(i + 1) % 4], chain[i]);
     AddCircle(guard, centre, 15);
     Picture picture;
-    Paint(picture, outline, 0xFFFFFF);
-    Paint(picture, guard, NO_COLOUR);
+    Paint(picture, outline, 0xFFFFFF), Paint(picture, guard, NO_COLOUR);
     return picture;
 }
 PixelSet AsteroidPixels(CPoint2D centre)

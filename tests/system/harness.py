@@ -10,10 +10,8 @@ def until(done, what, step=lambda: time.sleep(0.02), timeout=30):  # only trips 
         step()
 
 def fresh_settings():
-    master, slave = pty.openpty()
-    settings = termios.tcgetattr(master)
-    os.close(master), os.close(slave)
-    return settings
+    fds = pty.openpty()
+    return [termios.tcgetattr(fds[0]), os.close(fds[0]), os.close(fds[1])][0]
 
 def game_mode(s):
     """Keys come at once and without echo, while Ctrl+C still interrupts."""
@@ -21,8 +19,8 @@ def game_mode(s):
     return s[3] & flags == termios.ISIG and s[6][termios.VMIN] in (1, b'\1')
 
 class Child:
-    """A program with standard output and error apart. A pseudo-terminal is its controlling
-    terminal, input and output; its settings stay readable on the master after the end."""
+    """A program with standard output and error apart, on pipes or a pseudo-terminal (also its
+    controlling terminal, whose settings stay readable on the master after the end)."""
 
     def __init__(self, argv, cwd, env, tty):
         # On pipes the test keeps the read end, to see what is unread.
@@ -46,24 +44,19 @@ class Child:
             if not data:
                 del self.fds[fd]
 
-    def wait(self, done, what):
-        until(done, lambda: f'{what}: {self.out!r} {self.err!r}', self.pump)
+    def wait(self, done, what): until(done, lambda: f'{what}: {self.out!r} {self.err!r}', self.pump)
+    def write(self, keys): os.write(self.master, keys.encode('latin-1'))
+    def close_input(self): self.master = os.close(self.master) or -1
 
     def expect(self, text, err=False):
         self.wait(lambda: text in (self.err if err else self.out), repr(text))
-
-    def write(self, keys):
-        os.write(self.master, keys.encode('latin-1'))
-
-    def close_input(self):
-        self.master = os.close(self.master) or -1
 
     def unread(self):
         return struct.unpack('i', fcntl.ioctl(self.slave, termios.FIONREAD, b'1234'))[0]
 
     def wait_read(self, *others):
-        """Until the keys written to it and to others were seen waiting (a terminal passes them
-        on later), then read."""
+        """Until the keys written to it and others were seen waiting (a terminal passes them on
+        later), then read."""
         children = (self, *others)
         seen = [[] for _ in children]
         until(lambda: [s.append(c.unread()) for c, s in zip(children, seen)]
@@ -136,8 +129,7 @@ class X:
         xlib.XOpenDisplay.restype, xlib.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
         display = ctypes.c_void_p(xlib.XOpenDisplay(self.env['DISPLAY'].encode()))
         atom = [xlib.XInternAtom(display, n, 0) for n in (b'WM_PROTOCOLS', b'WM_DELETE_WINDOW')]
-        # An XClientMessageEvent: type, serial, send_event, display, window,
-        # message_type, format, data.
+        # An XClientMessageEvent: type, serial, send_event, display, window, type, format, data.
         event = (ctypes.c_long * 24)(33, 0, 0, 0, window, atom[0], 32, atom[1])
         sent = xlib.XSendEvent(display, ctypes.c_ulong(window), 0, 0, event)
         xlib.XCloseDisplay(display)  # flushes the request
@@ -152,8 +144,7 @@ def decode(path):
 def jpeg(path, width, height, rgb=None):
     """Writes a width x height JPEG of the RGB bytes given, or of grey."""
     ppm = b'P6 %d %d 255\n' % (width, height) + (rgb or b'\x80' * (width * height * 3))
-    with open(path, 'wb') as out:
-        out.write(subprocess.run(['cjpeg'], input=ppm, capture_output=True, check=True).stdout)
+    subprocess.run(['cjpeg', '-outfile', path], input=ppm, check=True)
 
 def share_shown(shot, x, y, z, picture, tolerance):
     """The share of sampled pixels of picture (w, h, rgb) shown scaled by z from (x, y)."""
@@ -169,9 +160,9 @@ def check(reply, error, what):
     return reply
 
 class Browser:
-    """Headless Chromium on one page, served from folder on a free port of 127.0.0.1 and driven
-    through the browser's DevTools pipe (it reads fd 3, writes fd 4). The DevTools commands
-    in `before` (method, params) apply to the page before it loads."""
+    """Headless Chromium on one page served from folder on a free local port, driven through the
+    DevTools pipe (it reads fd 3, writes fd 4); the commands in `before` (method, params) apply
+    to the page before it loads."""
 
     def __init__(self, folder, before=()):
         self.buffer, self.id, self.session = b'', 0, None
@@ -202,8 +193,7 @@ class Browser:
 
     def stop(self):
         os.killpg(self.proc.pid, signal.SIGKILL)  # the browser and every process it started
-        self.proc.wait()
-        os.close(self.into), os.close(self.out), self.profile.cleanup()
+        self.proc.wait(), os.close(self.into), os.close(self.out), self.profile.cleanup()
         self.server.shutdown(), self.server.server_close()
 
     def send(self, method, **params):
@@ -223,8 +213,7 @@ class Browser:
                 return check(reply, 'error', method)['result']
 
     def js(self, expression, value=True):
-        """The value of a JavaScript expression in the page (a promise is awaited), or with
-        value=False its object id."""
+        """A JavaScript expression's value in the page (promises awaited), or its object id."""
         reply = check(self.send('Runtime.evaluate', expression=expression, awaitPromise=True,
                                 returnByValue=value), 'exceptionDetails', expression)
         return reply['result'].get('value') if value else reply['result']['objectId']

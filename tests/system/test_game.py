@@ -1,8 +1,8 @@
-"""The real game end to end. Usage: test_game.py CLASS[.TEST], with QV_GAME (the binary),
-QV_BUILD (its folder, with the pictures) and for Wine QV_WINDOWS_ZIP, QV_WINE_RUN, WINEPREFIX and
-QV_WINDOWS_HELPER (consolewatch.exe) set."""
+"""The real game end to end: test_game.py CLASS[.TEST], with QV_GAME (the binary), QV_BUILD (its
+folder) and for Wine QV_WINDOWS_ZIP, QV_WINE_RUN, WINEPREFIX and QV_WINDOWS_HELPER set."""
 import glob, io, os, re, shutil, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
 import zipfile
+from pathlib import Path
 from termios import tcgetattr
 
 from harness import Child, X, decode, fresh_settings, game_mode, jpeg, share_shown, until
@@ -26,12 +26,8 @@ QUESTION, RESTART = 'Would you like to play again (Y/N)?: \n', 'Game will restar
 def end(name):  # four bells, the report of a game quit at once, the question
     return (f'\a\a\a\aGood Job, {name} !\nGame Over!\nYour Score this Game was: 0\n'
             f'Your High Score is:  0\n{QUESTION}')
-
-def two_games(name):
-    return f'{name}\n{HELP}{end(name)}{RESTART}{HELP}{end(name)}'
-
-def crlf(text):
-    return text.replace('\n', '\r\n')
+def two_games(name): return f'{name}\n{HELP}{end(name)}{RESTART}{HELP}{end(name)}'
+def crlf(text): return text.replace('\n', '\r\n')
 
 # A minimal job-control shell: unlike bash it does not restore the terminal when its job stops.
 SHELL = '''import os, signal, sys
@@ -56,10 +52,8 @@ class Game(unittest.TestCase):
 
     def playing(self, keys='h', tty=True, argv=None, env=None, cwd=BUILD):
         """A game in play: it has read the keys typed during its start delay."""
-        game = self.game(cwd, tty, env, argv, 'Ann\r' + keys)
-        game.expect('HELP MENU')
-        game.wait_read()
-        return game
+        (game := self.game(cwd, tty, env, argv, 'Ann\r' + keys)).expect('HELP MENU')
+        return game.wait_read() or game
 
     def ended(self, game, status=0):
         """It ended with status (minus a signal) and left its terminal as new."""
@@ -67,15 +61,12 @@ class Game(unittest.TestCase):
         self.assertEqual(tcgetattr(game.master), fresh_settings())
 
 class Terminal(Game):
-    def test_two_quit_games(self):
-        game = self.game()
-        game.expect(crlf(BANNER))
+    def test_two_quit_games_or_none(self):
+        (game := self.game()).expect(crlf(BANNER))
         self.assertTrue(game_mode(tcgetattr(game.master)))
-        game.write('Ann\rkykn')
-        self.ended(game)
+        game.write('Ann\rkykn'), self.ended(game)
         self.assertEqual((game.out, game.err), (crlf(BANNER + two_games('Ann')), ''))
-
-    def test_unusable_picture_stops_before_anything_is_shown(self):
+        # An unusable picture stops the game before anything is shown.
         game = self.game(self.enterContext(tempfile.TemporaryDirectory()))
         self.ended(game, 1)
         self.assertEqual((game.out, game.err), ('', 'quorvadellix: space_image.jpg: cannot open '
@@ -83,16 +74,14 @@ class Terminal(Game):
 
     def test_ctrl_z_gives_the_shell_its_terminal_and_fg_resumes(self):
         shell = self.playing(argv=[sys.executable, '-c', SHELL, GAME])
-        shell.write('\032')
-        shell.expect('stopped\n', err=True)
+        shell.write('\032'), shell.expect('stopped\n', err=True)
         self.assertEqual(tcgetattr(shell.master), fresh_settings())
         # Stopped for more than a second: the score below (0) must leave that time out.
         stopped = time.monotonic()
         until(lambda: time.monotonic() - stopped > 1.2, lambda: 'a second stopped')
         shell.write('fg\r')
         until(lambda: game_mode(tcgetattr(shell.master)), lambda: 'the game mode back')
-        shell.write('kn')
-        self.ended(shell)
+        shell.write('kn'), self.ended(shell)
         # The terminal echoes the shell's line (when, is the kernel's choice), not the game's keys.
         self.assertEqual(shell.out.replace('fg\r\n', '', 1),
                          crlf(BANNER + 'Ann\n' + HELP + end('Ann')))
@@ -124,12 +113,10 @@ class Signals(Game):
                 i == 2 and game.wait_read(games[3])  # both in play once 'h' is read
                 game.write('\003') if sig == signal.SIGINT else game.proc.send_signal(sig)
                 self.ended(game, -sig)
-
-    def test_under_nohup_sighup_stays_ignored(self):
+        # Under nohup SIGHUP stays ignored.
         game = self.playing(argv=['sh', '-c', 'trap "" HUP; exec "$0"', GAME])
         game.proc.send_signal(signal.SIGHUP)  # as when its terminal closes
-        game.write('kn')
-        self.ended(game)
+        game.write('kn'), self.ended(game)
 
 class XGame(Game):  # the game paused in its first pass, its window on a private X server
     def setUp(self):
@@ -186,8 +173,7 @@ class Window(XGame):
     def test_keys_typed_in_it_steer_the_game_and_closing_it_ends_the_game(self):
         self.steps(('windowfocus W key x k',))  # k quits, also while paused
         self.game.expect('Good Job, Ann !')
-        self.game.write('yh')
-        self.game.wait_read()  # the next game plays
+        self.game.write('yh'), self.game.wait_read()  # the next game plays
         self.assertTrue(self.x.close(self.win))
         self.ended(self.game)
 
@@ -303,12 +289,10 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
             jpeg(f'{folder}/{name}', 64, 48)
         game, closed = (self.game(folder, False, argv=self.wine, keys=k)
                         for k in ('Ann\rkykn', 'Ann\r'))
-        closed.expect(HELP)
-        closed.close_input()  # while a game runs
+        closed.expect(HELP), closed.close_input()  # while a game runs
         self.assertEqual((game.wait_exit(), game.out), (0, BANNER + two_games('Ann')))
         self.assertEqual((closed.wait_exit(), closed.out[-len(QUESTION):]), (0, QUESTION))
-        with open(folder + '/space_image.jpg', 'wb') as bad:
-            bad.write(b'x' * 9)
+        Path(folder, 'space_image.jpg').write_bytes(b'x' * 9)
         bad = self.game(folder, False, argv=self.wine)
         self.assertEqual((bad.wait_exit(), bad.out), (1, ''))
         # One line (standard error is binary: no CR) naming the picture.
@@ -320,9 +304,8 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
             'space_image_welcome.jpg')])
         for path in (f'{BUILD}/space_image.jpg', f'{BUILD}/space_image_welcome.jpg',
                      os.path.dirname(__file__) + '/../../packaging/windows/HOW-TO-PLAY.txt'):
-            with open(path, 'rb') as source, open(self.folder + path.split('/')[-1], 'rb') as out:
-                self.assertEqual(out.read(), source.read().replace(  # Windows line ends
-                    b'\n', b'\r\n' if path.endswith('.txt') else b'\n'))
+            self.assertEqual(Path(self.folder, Path(path).name).read_bytes(), Path(  # Windows ends
+                path).read_bytes().replace(b'\n', b'\r\n' if path.endswith('.txt') else b'\n'))
         names = {n.upper() for n in re.findall(r'DLL Name: (\S+)', subprocess.run(
             ['x86_64-w64-mingw32-objdump', '-p', self.wine[2]], capture_output=True,
             text=True).stdout)}
@@ -340,15 +323,13 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         win, left, top = x.window('Quorvadellix', ((sw - w) // 2, (sh - h) // 2, w, h))
         until(lambda: share_shown(x.screen(), left, top, 1, (w, h, rgb), 0) == 1,
               lambda: 'the welcome picture')  # Wine paints in its own time
-        game.write('Ann\r')  # the window reacts while the game presents frames
-        game.expect(HELP)
+        game.write('Ann\r'), game.expect(HELP)  # the window reacts while the game presents frames
         x.run('xdotool', 'windowfocus', '--sync', win, 'key', 'Escape')
         self.assertEqual(game.wait_exit(), 0)
         self.assertNotIn(QUESTION, game.out)
 
-    def test_console_window(self):
-        """A player at a Wine console window beside a window manager, which gives the keyboard to
-        every new window: the console gets it back, shows the help cleared and the game's title."""
+    def test_console_window(self):  # beside a window manager, which focuses every new window
+        """The console gets the keyboard back, shows the help cleared and the game's title."""
         x, views = X((1280, 1024), wm=True), self.enterContext(tempfile.TemporaryDirectory())
         self.addCleanup(x.stop)
         views += '/views'

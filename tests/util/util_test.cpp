@@ -26,15 +26,14 @@ struct Model
         }
         Step();
         const int j = static_cast<int>(last / 67108864);
-        last = table[j];
-        table[j] = state;
+        last = std::exchange(table[j], state);
         const double temp = last * 4.656612875245797e-10;
         return temp > 0.99999988 ? INT_MAX : static_cast<int>(temp * 2147483647.0);
     }
 };
 } // namespace
 // Stopwatches stand still while paused; a pause is left out once, however often it is asked for.
-TEST(GameClock, PauseFreezesEveryStopwatchAndResumeLeavesTheWholePauseOut)
+TEST(GameClock, PausesFreezeStopwatchesOnceHeldTimeIsLeftOutAndCountdownsIgnorePauses)
 {
     FakeClock clock(5000);
     CTimer first;
@@ -43,71 +42,46 @@ TEST(GameClock, PauseFreezesEveryStopwatchAndResumeLeavesTheWholePauseOut)
     clock.Advance(500);
     CTimer::Resume(); // not paused: nothing happens
     const double now = CTimer::Now();
-    for (const long ms : {400, 6600}) {
-        CTimer::Pause();
-        clock.Advance(ms);
-    }
+    for (const long ms : {400, 6600})
+        CTimer::Pause(), clock.Advance(ms);
     CTimer pausedStart;
     EXPECT_TRUE(CTimer::IsPaused() && CTimer::Now() == now);
     EXPECT_DOUBLE_EQ(first.Elapsed() * 10 + second.Elapsed() + pausedStart.Elapsed(), 25.5);
-    CTimer::Resume();
-    clock.Advance(1000);
-    CTimer::Pause();
-    clock.Advance(300);
-    CTimer::Resume();
+    CTimer::Resume(), clock.Advance(1000), CTimer::Pause(), clock.Advance(300), CTimer::Resume();
     EXPECT_FALSE(CTimer::IsPaused());
     EXPECT_NEAR(first.Elapsed() * 100 + second.Elapsed() * 10 + pausedStart.Elapsed() +
                     CTimer::Now() - now,
                 367, 1e-9);
-    first.Reset();
-    clock.Advance(250);
+    first.Reset(), clock.Advance(250);
     EXPECT_DOUBLE_EQ(first.Elapsed(), 0.25);
-}
-// Held time (Ctrl+Z, a hidden page) never counts: the clock stands, then goes on without a jump,
-// a paused game stays paused, and a countdown waits the held time out too.
-TEST(GameClock, HeldTimeIsLeftOutOfEveryClock)
-{
-    FakeClock clock(5000);
+    // Held time (Ctrl+Z, a hidden page) never counts: the clock stands, then goes on without a
+    // jump, a paused game stays paused, and a countdown waits the held time out too.
     CTimer game;
     CCountdown countdown(1.5);
     clock.Advance(1000);
-    for (const long ms : {8000, 700}) { // a second hold is the same hold
-        ProcessClockHold();
-        clock.Advance(ms);
-    }
+    for (const long ms : {8000, 700}) // a second hold is the same hold
+        ProcessClockHold(), clock.Advance(ms);
     EXPECT_TRUE(ProcessClockHeld());
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.0);
-    for (const long ms : {250, 50}) { // releasing a running clock changes nothing
-        ProcessClockRelease();
-        clock.Advance(ms);
-    }
+    for (const long ms : {250, 50}) // releasing a running clock changes nothing
+        ProcessClockRelease(), clock.Advance(ms);
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.3);
     EXPECT_FALSE(countdown.IsDone());
-    CTimer::Pause();
-    ProcessClockHold();
-    clock.Advance(3000);
-    ProcessClockRelease();
-    clock.Advance(200);
+    CTimer::Pause(), ProcessClockHold(), clock.Advance(3000);
+    ProcessClockRelease(), clock.Advance(200);
     EXPECT_TRUE(CTimer::IsPaused() && !ProcessClockHeld());
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.3);
-    CTimer::Resume();
-    clock.Advance(100);
+    CTimer::Resume(), clock.Advance(100);
     EXPECT_DOUBLE_EQ(game.Elapsed(), 1.4);
     EXPECT_TRUE(countdown.IsDone());
-}
-// Deadlines in whole milliseconds on the process clock, which pausing the game does not stop.
-TEST(Countdown, DeadlineInWholeMillisecondsOnTheProcessClockIgnoringPause)
-{
-    FakeClock clock(1000);
+    // Deadlines in whole milliseconds on the process clock, which pausing the game does not stop.
     EXPECT_TRUE(CCountdown(0.0005).IsDone());
     CCountdown twoSeconds(2.0009);
-    CTimer::Pause();
-    clock.Advance(1999);
+    CTimer::Pause(), clock.Advance(1999);
     EXPECT_FALSE(twoSeconds.IsDone());
     clock.Advance(1);
     EXPECT_TRUE(twoSeconds.IsDone());
-    twoSeconds.Restart();
-    clock.Advance(1999);
+    twoSeconds.Restart(), clock.Advance(1999);
     EXPECT_FALSE(twoSeconds.IsDone());
     clock.SetAdvancePerRead(1);
     const long start = clock.Now();
@@ -117,7 +91,7 @@ TEST(Countdown, DeadlineInWholeMillisecondsOnTheProcessClockIgnoringPause)
         EXPECT_DEATH(CCountdown{length}, Death("nSeconds > 0", "util/ctimer\\.cpp"));
     EXPECT_DEATH(Wait(0.0), Death("nSeconds > 0", "util/ctimer\\.cpp"));
 }
-TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
+TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceAsDoRandomVectorsAndPoints)
 {
     std::int32_t state = 1;
     for (int i = 0; i < 10000; ++i)
@@ -160,13 +134,10 @@ TEST(RandomInt, DrawsFollowTheShuffledMinimalStandardSequenceInInclusiveRanges)
                      Death("0<=low && low <= high", "util/randomint\\.cpp"));
         EXPECT_DEATH(RandomInt(low, high), Death("0<=low && low <= high", "util/randomint\\.cpp"));
     }
-}
-// The direction in thousandths before the whole magnitude; y before x, in whole pixels.
-TEST(HandyFunctions, RandomVectorAndPointFollowTheSharedSequence)
-{
-    RandomInt r;                            // first: making a generator reseeds the sequence
-    RandomVector(50.0, 100.0, 0.0, 2 * PI); // makes the functions' own generators
-    RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
+    // Vectors: the direction in thousandths, then the whole magnitude; points: y, then x, in whole
+    // pixels. Making a generator reseeds the sequence: this one first, then the functions' own.
+    RandomInt r;
+    RandomVector(50.0, 100.0, 0.0, 2 * PI), RandomPointInRect(CPoint2D(3, 4), CPoint2D(3, 4));
     const auto draw = [&r](int low, int high) { return r.SetRange(low, high), r.Next() * 1.0; };
     for (int i = 0; i < 20; ++i) {
         const RandomGeneratorState state = SharedRandomState();

@@ -33,8 +33,7 @@ int main(int argc, char** argv)
     while (ReadConsoleInputA(input, &key, 1, &count) != 0 &&
            !(key.EventType == KEY_EVENT && key.Event.KeyEvent.uChar.AsciiChar == 'g'))
         ;
-    STARTUPINFOA start{};
-    start.cb = sizeof start;
+    STARTUPINFOA start{sizeof start};
     PROCESS_INFORMATION game{};
     std::string command = std::string("\"") + argv[2] + "\"";
     if (argc != 3 || !CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,

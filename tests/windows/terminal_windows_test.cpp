@@ -42,10 +42,8 @@ protected:
         g_output = Open("CONOUT$");
         g_outputMode = Mode(g_output) & ~VT;
         ASSERT_NE(SetConsoleMode(g_input, LINE_MODE) && SetConsoleMode(g_output, g_outputMode), 0);
-        FlushConsoleInputBuffer(g_input);
-        SetConsoleTitleA("before");
-        SetStdHandle(STD_INPUT_HANDLE, g_input);
-        SetStdHandle(STD_OUTPUT_HANDLE, g_output);
+        FlushConsoleInputBuffer(g_input), SetConsoleTitleA("before");
+        SetStdHandle(STD_INPUT_HANDLE, g_input), SetStdHandle(STD_OUTPUT_HANDLE, g_output);
     }
     static std::string Title()
     {
@@ -71,9 +69,8 @@ const PHANDLER_ROUTINE Outlive = [](DWORD) -> BOOL { return TRUE; };
 TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
 {
     TerminalInit();
-    EXPECT_TRUE(TerminalModeActive());
+    EXPECT_TRUE(TerminalModeActive() && Mode(g_output) == (g_outputMode | VT));
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
-    EXPECT_EQ(Mode(g_output), g_outputMode | VT);
     EXPECT_EQ(Title(), "Quorvadellix");
     // {down, repeats, virtual key, character}: releases and keys without a character type
     // nothing, except Alt's release after a character composed on the number pad.
@@ -91,8 +88,7 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
         EXPECT_EQ(Mode(), LINE_MODE);
     }
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
-    TerminalRestore();
-    ExpectRestored();
+    TerminalRestore(), ExpectRestored();
     Type(1, 1, 0, 'q'); // after the end: left for the next program on the console
     INPUT_RECORD record{};
     DWORD count = 0;
