@@ -13,6 +13,8 @@
 # left untouched.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=debian-sources.sh
+source "$QV_ROOT/scripts/debian-sources.sh"
 # shellcheck source=setup.sh
 source "$QV_ROOT/scripts/setup.sh"
 qv_install_packages "${QV_WEB_PACKAGES[@]}" >&2
@@ -25,60 +27,22 @@ log() { echo "web-deps: $*" >&2; }
 # comes first on PATH.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
-source_of() { dpkg-query -W -f='${source:Package}=${source:Version}' "$1"; }
-SDL_SRC=$(source_of libsdl2-dev)
-JPEG_SRC=$(source_of libjpeg62-turbo-dev)
+SDL_SRC=$(qv_source_of libsdl2-dev)
+JPEG_SRC=$(qv_source_of libjpeg62-turbo-dev)
 EMCC_VERSION=$(dpkg-query -W -f='${Version}' emscripten)-binaryen-$(dpkg-query -W -f='${Version}' binaryen)
 key="r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-emscripten-$EMCC_VERSION"
 key=${key//[^A-Za-z0-9._+-]/_}
 
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvadellix
 prefix=$cache/web-$key
-if [ -f "$prefix/.complete" ]; then
-  echo "$prefix"
-  exit 0
-fi
-mkdir -p "$cache"
-exec 9>"$cache/.web-deps.lock"
-flock 9
-if [ -f "$prefix/.complete" ]; then
-  echo "$prefix"
-  exit 0
-fi
+qv_reuse_or_lock "$prefix" "$cache/.web-deps.lock"
 
 work=$(mktemp -d "$cache/build.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 log "building SDL2 and libjpeg-turbo for the browser into $prefix"
 
-# A private apt configuration whose only sources are deb-src twins of the
-# machine's configured Debian sources.
-apt_dir=$work/apt
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/sources.list.d"
-: >"$apt_dir/sources.list"
-if [ -f /etc/apt/sources.list ]; then
-  sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >>"$apt_dir/sources.list"
-fi
-for file in /etc/apt/sources.list.d/*.list; do
-  [ -f "$file" ] || continue
-  sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file" >>"$apt_dir/sources.list"
-done
-for file in /etc/apt/sources.list.d/*.sources; do
-  [ -f "$file" ] || continue
-  sed 's/^Types:.*/Types: deb-src/' "$file" >"$apt_dir/sources.list.d/$(basename "$file")"
-done
-apt_options=(-o "Dir::Etc::SourceList=$apt_dir/sources.list"
-  -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
-  -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
-  -o "Dir::State::Status=/var/lib/dpkg/status" -o "Debug::NoLocking=true")
-if [ "$(id -u)" -eq 0 ]; then
-  apt_options+=(-o "APT::Sandbox::User=root")
-fi
 log "fetching $SDL_SRC and $JPEG_SRC"
-apt-get "${apt_options[@]}" -qq update >&2
-(cd "$work" && apt-get "${apt_options[@]}" -qq source --download-only "$SDL_SRC" "$JPEG_SRC" >&2)
-for dsc in "$work"/*.dsc; do
-  (cd "$work" && dpkg-source --no-check -x "$dsc" >&2)
-done
+qv_fetch_sources "$work" "$SDL_SRC" "$JPEG_SRC"
 
 # CMake runs the programs of its try-run checks under Node.js; Node's
 # built-in fetch breaks programs made by emscripten, so it is switched off.
