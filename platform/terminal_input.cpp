@@ -7,9 +7,7 @@ namespace {
 TerminalByteSource g_source{&TerminalPollByte, &TerminalWaitByte};
 
 // Keys typed in the graphics window, oldest first.
-char g_queue[TERMINAL_KEY_QUEUE_SIZE];
-int g_queueHead = 0;
-int g_queueCount = 0;
+CKeyRing<TERMINAL_KEY_QUEUE_SIZE> g_windowKeys;
 
 // A byte that TerminalKeyHit had to read to tell a waiting key from the end
 // of input, kept until TerminalGetKey takes it.
@@ -28,7 +26,7 @@ TerminalByteSource TerminalSetByteSource(TerminalByteSource source)
 bool TerminalKeyHit()
 {
     TerminalInit();
-    if (g_queueCount > 0 || g_lookahead >= 0) {
+    if (!g_windowKeys.IsEmpty() || g_lookahead >= 0) {
         return true;
     }
     const int byte = g_source.poll();
@@ -46,11 +44,8 @@ bool TerminalKeyHit()
 char TerminalGetKey()
 {
     TerminalInit();
-    if (g_queueCount > 0) {
-        const char key = g_queue[g_queueHead];
-        g_queueHead = (g_queueHead + 1) % TERMINAL_KEY_QUEUE_SIZE;
-        --g_queueCount;
-        return key;
+    if (!g_windowKeys.IsEmpty()) {
+        return static_cast<char>(g_windowKeys.Pop());
     }
     if (g_lookahead >= 0) {
         const char key = static_cast<char>(g_lookahead);
@@ -69,9 +64,5 @@ bool TerminalInputEnded()
 
 void TerminalQueueKey(char key)
 {
-    if (g_queueCount == TERMINAL_KEY_QUEUE_SIZE) {
-        return;
-    }
-    g_queue[(g_queueHead + g_queueCount) % TERMINAL_KEY_QUEUE_SIZE] = key;
-    ++g_queueCount;
+    g_windowKeys.Push(static_cast<unsigned char>(key));
 }

@@ -9,6 +9,41 @@
 // supplies that source with its own system calls, as TerminalPollByte and
 // TerminalWaitByte.
 
+/// A fixed ring of key bytes, oldest first: the window-key queue here, and
+/// the keys a platform's own input buffers before the game reads them. Not
+/// synchronised: a ring shared between threads is guarded by its owner's lock.
+template <int Size> class CKeyRing
+{
+public:
+    bool IsEmpty() const { return m_count == 0; }
+    bool IsFull() const { return m_count == Size; }
+
+    /// Appends a byte; a full ring drops it and answers false.
+    bool Push(unsigned char key)
+    {
+        if (IsFull()) {
+            return false;
+        }
+        m_keys[(m_head + m_count) % Size] = key;
+        ++m_count;
+        return true;
+    }
+
+    /// Takes the oldest byte (0 to 255). Only for a ring that is not empty.
+    int Pop()
+    {
+        const int key = m_keys[m_head];
+        m_head = (m_head + 1) % Size;
+        --m_count;
+        return key;
+    }
+
+private:
+    unsigned char m_keys[Size] = {};
+    int m_head = 0;
+    int m_count = 0;
+};
+
 /// A byte source's answer when no byte is waiting yet.
 constexpr int TERMINAL_NO_BYTE = -2;
 /// A byte source's answer at the end of its input or on an error that cannot

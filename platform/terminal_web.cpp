@@ -28,10 +28,7 @@ namespace {
 
 // Keys typed in the page's terminal that the game has not read yet. A person
 // cannot type this far ahead; beyond it keys are dropped.
-constexpr int PAGE_KEY_BUFFER_SIZE = 4096;
-unsigned char g_pageKeys[PAGE_KEY_BUFFER_SIZE];
-int g_pageKeysHead = 0;
-int g_pageKeysCount = 0;
+CKeyRing<4096> g_pageKeys;
 
 // How long a wait for a key sleeps at most before it looks again.
 constexpr int KEY_WAIT_MS = 50;
@@ -78,14 +75,6 @@ EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
     return EM_FALSE;
 }
 
-int PopPageKey()
-{
-    const int key = g_pageKeys[g_pageKeysHead];
-    g_pageKeysHead = (g_pageKeysHead + 1) % PAGE_KEY_BUFFER_SIZE;
-    --g_pageKeysCount;
-    return key;
-}
-
 } // namespace
 
 /// A key typed in the page's terminal, one byte of what a desktop terminal
@@ -93,11 +82,7 @@ int PopPageKey()
 /// while the game is suspended in a wait.
 extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_key(int byte)
 {
-    if (g_pageKeysCount < PAGE_KEY_BUFFER_SIZE) {
-        g_pageKeys[(g_pageKeysHead + g_pageKeysCount) % PAGE_KEY_BUFFER_SIZE] =
-            static_cast<unsigned char>(byte);
-        ++g_pageKeysCount;
-    }
+    g_pageKeys.Push(static_cast<unsigned char>(byte));
     qv_wake_waiter();
 }
 
@@ -127,15 +112,15 @@ void TerminalInit()
 
 int TerminalPollByte()
 {
-    return g_pageKeysCount > 0 ? PopPageKey() : TERMINAL_NO_BYTE;
+    return g_pageKeys.IsEmpty() ? TERMINAL_NO_BYTE : g_pageKeys.Pop();
 }
 
 int TerminalWaitByte()
 {
-    while (g_pageKeysCount == 0) {
+    while (g_pageKeys.IsEmpty()) {
         qv_wait(0, KEY_WAIT_MS);
     }
-    return PopPageKey();
+    return g_pageKeys.Pop();
 }
 
 void TerminalWrite(const char* bytes, std::size_t count)

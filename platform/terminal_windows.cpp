@@ -63,9 +63,7 @@ struct ConsoleKeys
 {
     std::mutex mutex;
     std::condition_variable changed;
-    char keys[TERMINAL_KEY_QUEUE_SIZE] = {};
-    int head = 0;
-    int count = 0;
+    CKeyRing<TERMINAL_KEY_QUEUE_SIZE> keys;
     bool readerPaused = false; // the console is in line mode for a prompt
     bool consoleEnded = false; // the console input failed for good
 };
@@ -85,19 +83,11 @@ const bool g_binaryStreams = [] {
     return true;
 }();
 
-void PushKey(ConsoleKeys& queue, char key)
-{
-    queue.keys[(queue.head + queue.count) % TERMINAL_KEY_QUEUE_SIZE] = key;
-    ++queue.count;
-}
-
 // The oldest typed character, as a byte; the queue holds one. The caller
 // holds the lock.
 int PopKey(ConsoleKeys& queue)
 {
-    const unsigned char key = static_cast<unsigned char>(queue.keys[queue.head]);
-    queue.head = (queue.head + 1) % TERMINAL_KEY_QUEUE_SIZE;
-    --queue.count;
+    const int key = queue.keys.Pop();
     queue.changed.notify_all();
     return key;
 }
@@ -213,8 +203,8 @@ void ReadConsoleKeys()
         const int repeats =
             record.Event.KeyEvent.wRepeatCount > 1 ? record.Event.KeyEvent.wRepeatCount : 1;
         for (int i = 0; i < repeats; ++i) {
-            queue.changed.wait(lock, [&queue] { return queue.count < TERMINAL_KEY_QUEUE_SIZE; });
-            PushKey(queue, key);
+            queue.changed.wait(lock, [&queue] { return !queue.keys.IsFull(); });
+            queue.keys.Push(static_cast<unsigned char>(key));
         }
         queue.changed.notify_all();
     }
@@ -361,7 +351,7 @@ int TerminalPollByte()
     if (g_inputIsConsole) {
         ConsoleKeys& queue = Queue();
         const std::lock_guard<std::mutex> lock(queue.mutex);
-        if (queue.count > 0) {
+        if (!queue.keys.IsEmpty()) {
             return PopKey(queue);
         }
         return queue.consoleEnded ? TERMINAL_END_OF_INPUT : TERMINAL_NO_BYTE;
@@ -377,14 +367,14 @@ int TerminalWaitByte()
     if (g_inputIsConsole) {
         ConsoleKeys& queue = Queue();
         std::unique_lock<std::mutex> lock(queue.mutex);
-        const auto arrived = [&queue] { return queue.count > 0 || queue.consoleEnded; };
+        const auto arrived = [&queue] { return !queue.keys.IsEmpty() || queue.consoleEnded; };
         while (!arrived()) {
             lock.unlock();
             GiveConsoleTheKeyboard();
             lock.lock();
             queue.changed.wait_for(lock, std::chrono::milliseconds(100), arrived);
         }
-        return queue.count > 0 ? PopKey(queue) : TERMINAL_END_OF_INPUT;
+        return queue.keys.IsEmpty() ? TERMINAL_END_OF_INPUT : PopKey(queue);
     }
     if (TerminalInputEnded()) {
         return TERMINAL_END_OF_INPUT;
