@@ -281,7 +281,7 @@ class Package(Game):
                       Path(glob.glob(share + 'metainfo/*.xml')[0]).read_text())
         subprocess.run(f'cd {share} && desktop-file-validate applications/*.desktop'
                        ' && ! appstreamcli validate --no-net metainfo/*.xml | grep ^E:'
-                       f' && lintian --fail-on warning {deb}', shell=True, check=True)
+                       f' && lintian --fail-on error,warning {deb}', shell=True, check=True)
 
 class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the display DISPLAY names
     @classmethod
