@@ -8,61 +8,51 @@
 
 #include <vector>
 
-namespace {
-const std::vector<PixelType> g_frame(400 * 240, 0x123456);
-void Send(SDL_Event event)
+// Sends one key (with modifiers and repeat), click (button at x, y) or window event, and lets
+// the window handle it; returns the window's width and whether it is fullscreen and its menu open.
+static std::vector<int> Send(Uint32 type, int a, int b = 0, int c = 0)
 {
-    SDL_PushEvent(&event), FrameWindowUpdate(g_frame.data());
-}
-void Key(SDL_Keycode key, Uint16 mod = 0, Uint8 repeat = 0)
-{
-    SDL_Event event{SDL_KEYDOWN};
-    event.key.repeat = repeat, event.key.keysym.sym = key, event.key.keysym.mod = mod;
-    Send(event);
-}
-void Click(Uint8 button, int x, int y)
-{
-    SDL_Event event{SDL_MOUSEBUTTONDOWN};
-    event.button.button = button, event.button.x = x, event.button.y = y;
-    Send(event);
-}
-Uint32 Fullscreen()
-{
-    return SDL_GetWindowFlags(FrameWindowSdlWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-}
-int Width()
-{
+    static const std::vector<PixelType> frame(400 * 240);
+    SDL_Event event{type};
+    if (type == SDL_KEYDOWN)
+        event.key.keysym.sym = a, event.key.keysym.mod = Uint16(b), event.key.repeat = Uint8(c);
+    else if (type == SDL_MOUSEBUTTONDOWN)
+        event.button.button = Uint8(a), event.button.x = b, event.button.y = c;
+    else
+        event.window.event = Uint8(a);
+    SDL_PushEvent(&event), FrameWindowUpdate(frame.data());
     int width = 0;
     SDL_GetWindowSize(FrameWindowSdlWindow(), &width, nullptr);
-    return width;
+    const Uint32 flags = SDL_GetWindowFlags(FrameWindowSdlWindow());
+    return {width, (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP,
+            FrameWindowMenu().IsOpen()};
 }
-} // namespace
-// Held keys do not repeat a toggle or a zoom, Ctrl or Alt with a digit is not a zoom key,
-// fullscreen is the desktop's own size, and a click beside the menu or a new size closes it.
-TEST(FrameWindow, KeysAndClicksToggleFullscreenZoomAndTheMenu)
+// Held keys repeat no zoom or toggle, Ctrl or Alt with a digit is no zoom key, fullscreen takes
+// the desktop's size, and a click beside the menu or a new size closes it.
+TEST(FrameWindow, KeysAndClicksZoomToggleFullscreenAndCloseTheMenu)
 {
     FrameWindowOpen("Keys", 400, 240);
-    // {key, modifiers, repeat, width}
-    const int zooms[][4] = {{SDLK_2, KMOD_LCTRL, 0, 400}, {SDLK_2, KMOD_LALT, 0, 400},
-                            {SDLK_2, 0, 1, 400},          {SDLK_KP_2, 0, 0, 800},
-                            {SDLK_1, 0, 0, 400},          {SDLK_KP_4, 0, 0, 1600}};
-    for (const auto& [key, mod, repeat, width] : zooms) {
-        Key(key, static_cast<Uint16>(mod), static_cast<Uint8>(repeat));
-        EXPECT_EQ(Width(), width) << key << ' ' << mod << ' ' << repeat;
-    }
-    Key(SDLK_F11, 0, 1);
-    EXPECT_EQ(Fullscreen(), 0U);
-    Key(SDLK_F11);
-    EXPECT_EQ(Fullscreen(), static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
-    Key(SDLK_KP_ENTER, KMOD_LALT);
-    EXPECT_EQ(Fullscreen(), 0U);
-    Click(SDL_BUTTON_RIGHT, 10, 10), Click(SDL_BUTTON_LEFT, 10, 10);
-    EXPECT_TRUE(FrameWindowMenu().IsOpen());
-    Click(SDL_BUTTON_LEFT, 10 + ZOOM_MENU_WIDTH, 10);
-    EXPECT_FALSE(FrameWindowMenu().IsOpen());
-    SDL_Event resized{SDL_WINDOWEVENT};
-    resized.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
-    Click(SDL_BUTTON_RIGHT, 10, 10), Send(resized);
-    EXPECT_FALSE(FrameWindowMenu().IsOpen());
+    constexpr Uint32 KEY = SDL_KEYDOWN, CLICK = SDL_MOUSEBUTTONDOWN, RIGHT = SDL_BUTTON_RIGHT;
+    const struct
+    {
+        Uint32 type;
+        int a, b, c;
+        std::vector<int> after; // width, fullscreen, menu open
+    } steps[] = {{KEY, SDLK_2, KMOD_LCTRL, 0, {400, 0, 0}},
+                 {KEY, SDLK_2, KMOD_LALT, 0, {400, 0, 0}},
+                 {KEY, SDLK_2, 0, 1, {400, 0, 0}},
+                 {KEY, SDLK_KP_2, 0, 0, {800, 0, 0}},
+                 {KEY, SDLK_KP_4, 0, 0, {1600, 0, 0}},
+                 {KEY, SDLK_F11, 0, 1, {1600, 0, 0}},
+                 {KEY, SDLK_F11, 0, 0, {1024, 1, 0}},
+                 {KEY, SDLK_KP_ENTER, KMOD_LALT, 0, {1024, 0, 0}},
+                 {KEY, SDLK_1, 0, 0, {400, 0, 0}},
+                 {CLICK, RIGHT, 10, 10, {400, 0, 1}},
+                 {CLICK, SDL_BUTTON_LEFT, 10, 10, {400, 0, 1}}, // its border
+                 {CLICK, SDL_BUTTON_LEFT, 10 + ZOOM_MENU_WIDTH, 10, {400, 0, 0}},
+                 {CLICK, RIGHT, 10, 10, {400, 0, 1}},
+                 {SDL_WINDOWEVENT, SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0, {400, 0, 0}}};
+    for (const auto& step : steps)
+        EXPECT_EQ(Send(step.type, step.a, step.b, step.c), step.after) << &step - steps;
     FrameWindowClose();
 }
