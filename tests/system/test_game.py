@@ -274,9 +274,7 @@ class Package(Game):
             keys = dict(line.strip().split('=', 1) for line in entry if '=' in line)
         self.assertEqual(keys['Terminal'], 'true')
         self.assertTrue(os.access(work + '/root/usr/games/' + keys['Exec'].split()[0], os.X_OK))
-        for size in (48, 128, 256):
-            with open(f'{share}icons/hicolor/{size}x{size}/apps/{keys["Icon"]}.png', 'rb') as png:
-                self.assertEqual(png.read(24)[16:], size.to_bytes(4, 'big') * 2)
+        self.assertEqual(len(glob.glob(f'{share}icons/hicolor/*/apps/{keys["Icon"]}.png')), 3)
         self.assertIn(f'<launchable type="desktop-id">{os.path.basename(entry.name)}</',
                       Path(glob.glob(share + 'metainfo/*.xml')[0]).read_text())
         subprocess.run(f'cd {share} && desktop-file-validate applications/*.desktop'
