@@ -200,6 +200,40 @@ class WindowIcon(XGame):  # the game's icon from the build's picture generator
         icon = self.x.run('xprop', '-id', self.win, '-f', '_NET_WM_ICON', '32c', '_NET_WM_ICON')
         self.assertEqual([int(v) for v in icon.split('=')[-1].split(',')], [48, 48] + argb)
 
+class TerminalFocus(Game):  # in an xterm beside openbox, which honours a request not to focus
+    def test_window_opens_without_the_terminals_keyboard_and_a_click_gives_it(self):
+        x, log = X((1280, 1024), wm=['openbox', '--sm-disable']), self.enterContext(
+            tempfile.TemporaryDirectory()) + '/typescript'
+        self.addCleanup(x.stop)
+        # The xterm at the top left, beside the centred window; script(1) gives the game a
+        # terminal in it and writes down all it shows there. The game starts on Return.
+        term = subprocess.Popen(
+            ['xterm', '-class', 'QvTerm', '-geometry', '+0+0', '-e', 'sh', '-c',
+             'read go && exec script -qfec "$0" "$1"', GAME, log], cwd=BUILD, env=dict(
+                os.environ, **x.env, SDL_VIDEODRIVER='x11', ASAN_OPTIONS='detect_leaks=0'),
+            stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: term.kill() or term.wait())
+        xdotool = lambda *a: x.run('xdotool', *a).split()  # noqa: E731
+        shown = lambda: Path(log).read_text('latin-1') if os.path.exists(log) else ''  # noqa
+        focus = lambda at: until(lambda: xdotool('getwindowfocus') == [at], lambda: (  # noqa
+            f'the keyboard at {at}, not {xdotool("getwindowfocus")}: {shown()!r}'))
+        terminal = xdotool('search', '--sync', '--onlyvisible', '--class', '^QvTerm$')[0]
+        focus(terminal), xdotool('key', 'Return')
+        until(lambda: 'name: ' in shown(), lambda: 'the prompt: ' + shown())  # the window is up
+        window = xdotool('search', '--sync', '--onlyvisible', '--classname', '^quorvadellix$')[0]
+        self.assertEqual(xdotool('getwindowfocus'), [terminal])
+        xdotool('type', 'Zoe\n')  # to the window that has the keyboard, as a player types
+        until(lambda: 'HELP MENU' in shown(), lambda: 'the name taken: ' + shown())
+        xdotool('mousemove', '--window', window, 100, 100, 'click', '1')
+        focus(window), xdotool('key', 'p', 'k')  # typed in the window: pause, quit
+        until(lambda: QUESTION in shown(), lambda: 'the end of the game: ' + shown())
+        xdotool('mousemove', '--window', terminal, 100, 100, 'click', '1')
+        focus(terminal), xdotool('key', 'n')  # answered in the terminal: the run ends
+        until(lambda: term.poll() is not None, lambda: 'the end of the run: ' + shown())
+        self.assertIn('name: \nZoe\n' + HELP + '\a\a\a\aGood Job, Zoe !\nGame Over!\n', shown())
+        self.assertIn(QUESTION + '\nScript done', shown())
+        self.assertIn('[COMMAND_EXIT_CODE="0"]', shown())
+
 class Unreachable(Game):  # DISPLAY names a display that no X server serves
     def test_warns_and_plays_in_the_terminal_alone(self):
         number = next(n for n in range(4242, 4342) if not os.path.exists(f'/tmp/.X{n}-lock'))
