@@ -121,7 +121,7 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     }
     int width = 0, height = 0;
     SDL_DelEventWatch(watch, &seen), SDL_GetWindowSize(FrameWindowSdlWindow(), &width, &height);
-    seen.insert(seen.end(), {FrameWindowZoom(), width, height});
-    // Closed at each size change: on, off and 2, on, off, on, off and 4; then zoom 4, windowed.
-    EXPECT_EQ(seen, std::vector<int>({0, 0, 0, 0, 0, 0, 0, 0, 4, 1280, 960}));
+    // On, off and 2, on, off, on, off and 4; on Windows the system, not SDL, tells of each "on".
+    EXPECT_EQ(seen, std::vector<int>(std::strcmp(SDL_GetPlatform(), "Windows") == 0 ? 5 : 8, 0));
+    EXPECT_TRUE(FrameWindowZoom() == 4 && width == 1280 && height == 960); // out of fullscreen
 }
