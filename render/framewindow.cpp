@@ -15,6 +15,12 @@
 #include <string>
 #include <vector>
 
+#ifdef QV_X11
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
+
 // The game's icon as the picture generator drew it (WINDOW_ICON_SIZE,
 // WINDOW_ICON_RGBA), from the build folder.
 #include "windowicon.h"
@@ -155,6 +161,37 @@ void SetIcon(SDL_Window* window)
     if (icon != nullptr) {
         SDL_SetWindowIcon(window, icon.get());
     }
+}
+
+#ifdef QV_X11
+// A window that X11 shows at once takes the keyboard from the terminal in
+// which the player is typing the name; it is made hidden and shown when its
+// request not to be focused is in place.
+constexpr Uint32 SHOWN_LATER = SDL_WINDOW_HIDDEN;
+#else
+constexpr Uint32 SHOWN_LATER = 0;
+#endif
+
+// Shows the window without taking the keyboard from the terminal, wherever
+// the window manager honours the standard request: a user time of 0 at the
+// time the window is mapped says that no key or click of the player asked
+// for it. A click into the window still gives it the keyboard (SDL then
+// sets the user time of that click).
+void ShowWithoutFocus(SDL_Window* window)
+{
+#ifdef QV_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+        Display* display = info.info.x11.display;
+        const long never = 0; // 32-bit properties travel as longs
+        XChangeProperty(display, info.info.x11.window,
+                        XInternAtom(display, "_NET_WM_USER_TIME", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&never), 1);
+        XFlush(display);
+    }
+#endif
+    SDL_ShowWindow(window);
 }
 
 // SDL falls back on drivers that show nothing (offscreen, dummy) when no
@@ -469,7 +506,7 @@ int FrameWindowOpen(const char* title, int width, int height)
     }
 
     g_window.window.reset(SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                           width, height, SDL_WINDOW_RESIZABLE));
+                                           width, height, SDL_WINDOW_RESIZABLE | SHOWN_LATER));
     if (g_window.window == nullptr) {
         GiveUp(SDL_GetError());
         return 1;
@@ -480,6 +517,8 @@ int FrameWindowOpen(const char* title, int width, int height)
         GiveUp(SDL_GetError());
         return 1;
     }
+    // Shown only now: making the renderer may make a new X window.
+    ShowWithoutFocus(g_window.window.get());
 #ifdef __EMSCRIPTEN__
     SDL_SetEventFilter(&ToggleFullscreenAtOnce, nullptr);
 #endif

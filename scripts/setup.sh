@@ -6,18 +6,19 @@
 QV_PACKAGES=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libsdl2-dev
+  libjpeg62-turbo-dev libsdl2-dev libx11-dev
 )
 # Only the tests need these: the fuzzer's compiler and runtime, Python for the
-# end-to-end tests, the X server and tools for the window tests (and a minimal
-# window manager, which does fullscreen), libjpeg's own command-line tools for
-# reference pictures, valgrind for the memory checks, and Debian's checkers
+# end-to-end tests, the X server and tools for the window tests (a minimal
+# window manager, which does fullscreen, and one that honours a window's
+# request not to be focused, with a terminal to play in beside it), libjpeg's
+# own command-line tools for reference pictures, valgrind for the memory checks, and Debian's checkers
 # for the package's files.
 QV_TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev
   python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs
   clang-format clang-tidy valgrind
-  evilwm
+  evilwm openbox xterm
   lintian desktop-file-utils appstream man-db
 )
 # Building the Debian package (scripts/package.sh): dpkg-shlibdeps works out

@@ -1,6 +1,7 @@
 #include "game/cplayer.h"
 #include "render/cscreen.h"
 #include "render/framewindow_detail.h"
+#include "render/framewindow_menu.h"
 #include "support/pixels.h"
 
 #include <SDL.h>
@@ -104,4 +105,23 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
         EXPECT_EQ(Corner(),
                   std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, reset, reset}));
     }
+    // F11, Alt+Enter and the zoom keys close an open menu themselves, before the size change
+    // they cause is seen: a watch sees each size change as SDL makes it. Zooms leave fullscreen.
+    std::vector<int> seen; // per size change: the menu open (1) or closed (0)
+    const SDL_EventFilter watch = [](void* list, SDL_Event* e) {
+        if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            static_cast<std::vector<int>*>(list)->push_back(FrameWindowMenu().IsOpen());
+        return 0;
+    };
+    SDL_AddEventWatch(watch, &seen);
+    for (const SDL_Keycode key : {SDLK_F11, SDLK_2, SDLK_F11, SDLK_RETURN, SDLK_F11, SDLK_4}) {
+        events[2] = {SDL_KEYDOWN}, events[2].key.keysym.sym = key; // a menu opens first
+        events[2].key.keysym.mod = key == SDLK_RETURN ? KMOD_LALT : KMOD_NONE;
+        SDL_PushEvent(&events[1]), SDL_PushEvent(&events[2]), screen.Refresh();
+    }
+    int width = 0, height = 0;
+    SDL_DelEventWatch(watch, &seen), SDL_GetWindowSize(FrameWindowSdlWindow(), &width, &height);
+    // On, off and 2, on, off, on, off and 4; on Windows the system, not SDL, tells of each "on".
+    EXPECT_EQ(seen, std::vector<int>(std::strcmp(SDL_GetPlatform(), "Windows") == 0 ? 5 : 8, 0));
+    EXPECT_TRUE(FrameWindowZoom() == 4 && width == 1280 && height == 960); // out of fullscreen
 }

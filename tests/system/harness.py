@@ -87,9 +87,9 @@ class X:
                  'tcp', '-noreset', '-r', '-ardelay', '60000'],
                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL))
             self.env['DISPLAY'] = ':' + self.procs[0].stdout.readline().decode().strip()
-        if wm:  # fullscreen is the window manager's work; no borders
-            self.procs.append(subprocess.Popen(['evilwm', '--bw', '0', '--fn', 'fixed'],
-                                               env=dict(os.environ, **self.env)))
+        if wm:  # fullscreen is the window manager's work; evilwm: no borders, focuses all
+            self.procs.append(subprocess.Popen(wm if isinstance(wm, list) else [
+                'evilwm', '--bw', '0', '--fn', 'fixed'], env=dict(os.environ, **self.env)))
             until(lambda: 'window id' in self.run('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'),
                   lambda: 'the window manager')
 

@@ -162,20 +162,15 @@ class XGame(Game):  # the game paused in its first pass, its window on a private
 class Window(XGame):
     SCREEN, PICTURE = (1600, 1200), (640, 480)
 
-    def test_right_click_menu_and_keys_zoom_and_escape_ends_the_game(self):
+    def test_menu_and_keys_zoom_keys_typed_in_it_steer_and_closing_it_ends_the_game(self):
         # The menu opens at the pointer, 140 wide; border 1, padding 3, then entries 24 high.
         self.steps(('mousemove --window W 100 100 click 3', 1, True),
                    ('Escape', 1), ('mousemove --window W 100 100 click 3',),  # Escape: the menu
                    (f'mousemove --window W {100 + 70} {100 + 4 + 24 + 12} click 1', 2),
-                   ('1', 1), ('2', 2), ('Escape',))
-        self.ended(self.game)
-
-    def test_keys_typed_in_it_steer_the_game_and_closing_it_ends_the_game(self):
-        self.steps(('windowfocus W key x k',))  # k quits, also while paused
-        self.game.expect('Good Job, Ann !')
+                   ('1', 1), ('2', 2), ('windowfocus W key x k',))  # k quits, also while paused
+        self.game.expect('Good Job, Ann !')  # Escape ends it: Fullscreen
         self.game.write('yh'), self.game.wait_read()  # the next game plays
-        self.assertTrue(self.x.close(self.win))
-        self.ended(self.game)
+        self.assertTrue(self.x.close(self.win)), self.ended(self.game)
 
 class Fullscreen(XGame):
     SCREEN, PICTURE = (1600, 1000), (400, 360)  # not the usual shape
@@ -187,8 +182,7 @@ class Fullscreen(XGame):
                    ('F11', 2), ('alt+Return', 2, False, True), (menu, 2, True, True),  # F11: closed
                    ('mousemove --window W 414 116 click 1', 1), ('2', 2),  # Zoom 1 x 1, then 2
                    ('mousemove --window W 100 100 click 3', 2, True),  # Zoom 2 x 2: same size
-                   ('mousemove --window W 170 140 click 1', 2), ('Escape',))
-        self.ended(self.game)
+                   ('mousemove --window W 170 140 click 1', 2), ('Escape',)), self.ended(self.game)
 
 class WindowIcon(XGame):  # the game's icon from the build's picture generator
     SCREEN, PICTURE = (1600, 1200), (640, 480)
@@ -199,6 +193,29 @@ class WindowIcon(XGame):  # the game's icon from the build's picture generator
         argb = [a << 24 | r << 16 | g << 8 | b for r, g, b, a in zip(*[iter(rgba)] * 4)]
         icon = self.x.run('xprop', '-id', self.win, '-f', '_NET_WM_ICON', '32c', '_NET_WM_ICON')
         self.assertEqual([int(v) for v in icon.split('=')[-1].split(',')], [48, 48] + argb)
+
+class TerminalFocus(Game):  # in an xterm beside openbox, which honours a request not to focus
+    def test_window_opens_without_the_terminals_keyboard_and_a_click_gives_it(self):
+        x, log = X((1280, 1024), ['openbox', '--sm-disable']), self.enterContext(
+            tempfile.TemporaryDirectory()) + '/typescript'
+        # The xterm writes down all that the game shows in it; the game starts on Return.
+        term = subprocess.Popen(['xterm', '-class', 'QvTerm', '-l', '-lf', log, '-e', 'sh', '-c',
+                                 'read go && exec "$0"', GAME], cwd=BUILD, env=dict(
+            os.environ, **x.env, SDL_VIDEODRIVER='x11', ASAN_OPTIONS='detect_leaks=0'))
+        self.addCleanup(x.stop), self.addCleanup(lambda: term.kill() or term.wait())
+        xdotool = lambda *a: x.run('xdotool', *a).split()  # noqa: E731
+        shown = lambda: Path(log).read_text('latin-1') if os.path.exists(log) else ''  # noqa
+        see = lambda t: until(lambda: t in shown(), lambda: f'{t!r} in {shown()!r}')  # noqa: E731
+        focus = lambda at: until(lambda: xdotool('getwindowfocus') == [at], lambda: (  # noqa
+            f'the keyboard at {at}, not {xdotool("getwindowfocus")}: {shown()!r}'))
+        terminal = xdotool('search', '--sync', '--onlyvisible', '--class', '^QvTerm$')[0]
+        focus(terminal), xdotool('key', 'Return'), see('name: ')  # then the window is up
+        window = xdotool('search', '--sync', '--onlyvisible', '--classname', '^quorvadellix$')[0]
+        self.assertEqual(xdotool('getwindowfocus'), [terminal])
+        xdotool('type', 'Zoe\n'), see('HELP MENU')  # typed to whoever has the keyboard
+        xdotool('mousemove', '--window', window, 100, 100, 'click', '1')
+        focus(window), xdotool('key', 'p', 'k'), see(QUESTION)  # in the window: pause, quit
+        self.assertIn('name: \nZoe\n' + HELP + end('Zoe'), shown())
 
 class Unreachable(Game):  # DISPLAY names a display that no X server serves
     def test_warns_and_plays_in_the_terminal_alone(self):
