@@ -49,7 +49,6 @@ struct WindowState
     const PixelType* frame = nullptr;
     int frameWidth = 0;
     int frameHeight = 0;
-    int zoom = 1;
     CZoomMenu menu;
     bool menuChanged = false;
     // Set when the menu's texture could not be made: said once, not retried.
@@ -246,7 +245,6 @@ void Zoom(int factor)
     if (IsFullscreen()) {
         SDL_SetWindowFullscreen(g_window.window.get(), 0);
     }
-    g_window.zoom = factor;
     if ((SDL_GetWindowFlags(g_window.window.get()) & SDL_WINDOW_MAXIMIZED) != 0) {
         SDL_RestoreWindow(g_window.window.get());
     }
@@ -473,7 +471,6 @@ int FrameWindowOpen(const char* title, int width, int height)
     g_window.frame = nullptr;
     g_window.frameWidth = width;
     g_window.frameHeight = height;
-    g_window.zoom = 1;
     g_window.menu.Close();
     g_window.menuFailed = false;
 
@@ -564,9 +561,4 @@ bool FrameWindowIsHeadless()
 const CZoomMenu& FrameWindowMenu()
 {
     return g_window.menu;
-}
-
-int FrameWindowZoom()
-{
-    return g_window.zoom;
 }

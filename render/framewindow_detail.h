@@ -12,7 +12,5 @@ SDL_Window* FrameWindowSdlWindow();
 bool FrameWindowIsHeadless();
 /// The zoom menu (closed whenever no window is open).
 const CZoomMenu& FrameWindowMenu();
-/// The current zoom factor, 1 after opening.
-int FrameWindowZoom();
 
 #endif

@@ -123,5 +123,40 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     SDL_DelEventWatch(watch, &seen), SDL_GetWindowSize(FrameWindowSdlWindow(), &width, &height);
     // On, off and 2, on, off, on, off and 4; on Windows the system, not SDL, tells of each "on".
     EXPECT_EQ(seen, std::vector<int>(std::strcmp(SDL_GetPlatform(), "Windows") == 0 ? 5 : 8, 0));
-    EXPECT_TRUE(FrameWindowZoom() == 4 && width == 1280 && height == 960); // out of fullscreen
+    EXPECT_TRUE(width == 1280 && height == 960); // out of fullscreen
+    // Held keys repeat no zoom or toggle, Ctrl or Alt with a digit is no zoom key, fullscreen is
+    // the desktop's kind, and a click beside the menu or a new size closes it. {type, key or
+    // button or window event, modifiers or x, repeat or y, width (-1: any), fullscreen, menu}
+    constexpr Uint32 KEY = SDL_KEYDOWN, CLICK = SDL_MOUSEBUTTONDOWN, LEFT = SDL_BUTTON_LEFT;
+    const int steps[][7] = {{KEY, SDLK_2, KMOD_LCTRL, 0, 1280, 0, 0},
+                            {KEY, SDLK_2, KMOD_LALT, 0, 1280, 0, 0},
+                            {KEY, SDLK_2, 0, 1, 1280, 0, 0},
+                            {KEY, SDLK_KP_2, 0, 0, 640, 0, 0},
+                            {KEY, SDLK_F11, 0, 1, 640, 0, 0},
+                            {KEY, SDLK_F11, 0, 0, -1, 1, 0},
+                            {KEY, SDLK_KP_ENTER, KMOD_LALT, 0, -1, 0, 0},
+                            {KEY, SDLK_1, 0, 0, 320, 0, 0},
+                            {CLICK, SDL_BUTTON_RIGHT, 10, 10, 320, 0, 1},
+                            {CLICK, LEFT, 10, 10, 320, 0, 1}, // its border
+                            {CLICK, LEFT, 10 + ZOOM_MENU_WIDTH, 10, 320, 0, 0},
+                            {CLICK, SDL_BUTTON_RIGHT, 10, 10, 320, 0, 1},
+                            {SDL_WINDOWEVENT, SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0, 320, 0, 0}};
+    for (const auto& [type, a, b, c, wide, full, menu] : steps) {
+        SDL_Event event{Uint32(type)};
+        if (type == KEY)
+            event.key.keysym.sym = a, event.key.keysym.mod = Uint16(b), event.key.repeat = Uint8(c);
+        else if (type == CLICK)
+            event.button.button = Uint8(a), event.button.x = b, event.button.y = c;
+        else
+            event.window.event = Uint8(a);
+        SDL_PushEvent(&event), screen.Refresh();
+        SDL_GetWindowSize(FrameWindowSdlWindow(), &width, &height);
+        const Uint32 flags = SDL_GetWindowFlags(FrameWindowSdlWindow());
+        EXPECT_EQ((std::vector<int>{wide < 0 ? wide : width,
+                                    (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                                        SDL_WINDOW_FULLSCREEN_DESKTOP,
+                                    FrameWindowMenu().IsOpen()}),
+                  (std::vector<int>{wide, full, menu}))
+            << &a - &steps[0][1];
+    }
 }
