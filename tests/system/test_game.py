@@ -178,6 +178,9 @@ class Fullscreen(XGame):
     def test_keeps_the_shape_and_gives_the_window_back(self):
         menu = 'mousemove --window W 344 100 click 3'  # 100 right of the bar in fullscreen
         self.steps(('F11', 1, False, True), ('F11', 1), ('alt+Return', 1, False, True),
+                   ('mousemove --window W 20 450 click 3',))  # a menu on the left bar
+        until(lambda: self.x.screen()(60, 500) == 0xF0F0F0, lambda: 'the menu on the bar')
+        self.steps(('Escape', 1, False, True),  # the bar black again
                    ('2', 2), ('F11', 2, False, True), (menu, 2, True, True),  # 2 leaves fullscreen
                    ('F11', 2), ('alt+Return', 2, False, True), (menu, 2, True, True),  # F11: closed
                    ('mousemove --window W 414 116 click 1', 1), ('2', 2),  # Zoom 1 x 1, then 2
