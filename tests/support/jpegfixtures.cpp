@@ -45,7 +45,7 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
-    const ByteVector result(output, output + outputSize);
+    ByteVector result(output, output + outputSize);
     jpeg_destroy_compress(&cinfo), std::free(output);
     return result;
 }
