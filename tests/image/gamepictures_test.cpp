@@ -22,14 +22,12 @@ TEST(GamePictures, BothLoadAtTheSameSizeOnADarkSkyAndUnusableOnesAreRefusedWithT
     EXPECT_GT(dark[0], 0.97);
     EXPECT_LT(dark[1], dark[0] - 0.02);
     // Each reason a picture cannot be used gives one message naming the file.
-    const auto jpeg = [](int width, int height, JpegKind kind = JpegKind::COLOUR) {
-        return MakeJpeg({width, height, kind});
-    };
-    ByteVector truncated = jpeg(320, 240);
+    ByteVector truncated = MakeJpeg({320, 240});
     truncated.resize(truncated.size() * 2 / 3);
     ByteVector png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     png.resize(600, 7);
-    const ByteVector good = jpeg(64, 48);
+    const ByteVector good = MakeJpeg({64, 48}), wide = MakeJpeg({1025, 768}),
+                     tall = MakeJpeg({1024, 769});
     const std::string unreadable =
         "not a picture that can be read (Decode: Unknown or wrong format)";
     const std::string same = "; both pictures must have the same size";
@@ -41,18 +39,18 @@ TEST(GamePictures, BothLoadAtTheSameSizeOnADarkSkyAndUnusableOnesAreRefusedWithT
         {ByteVector{}, good, "F: not a picture that can be read (the file is empty)"},
         {RandomBytes(4096, 11), good, "F: " + unreadable},
         {good, png, "W: " + unreadable},
-        {jpeg(1025, 768), jpeg(1025, 768), "F: the picture is 1025 x 768 pixels" + most},
-        {jpeg(1024, 769), jpeg(1024, 769), "F: the picture is 1024 x 769 pixels" + most},
-        {good, jpeg(1025, 768), "W: the picture is 1025 x 768 pixels" + most},
-        {good, jpeg(1024, 769), "W: the picture is 1024 x 769 pixels" + most},
-        {good, jpeg(65, 48), "W: the picture is 65 x 48 pixels but F is 64 x 48" + same},
-        {jpeg(64, 49), good, "W: the picture is 64 x 48 pixels but F is 64 x 49" + same},
+        {wide, wide, "F: the picture is 1025 x 768 pixels" + most},
+        {tall, tall, "F: the picture is 1024 x 769 pixels" + most},
+        {good, wide, "W: the picture is 1025 x 768 pixels" + most},
+        {good, tall, "W: the picture is 1024 x 769 pixels" + most},
+        {good, MakeJpeg({65, 48}), "W: the picture is 65 x 48 pixels but F is 64 x 48" + same},
+        {MakeJpeg({64, 49}), good, "W: the picture is 64 x 48 pixels but F is 64 x 49" + same},
         {MakeJpegDeclaringSize(65000, 65000), good, "F: not a picture that can be read"},
         {ByteVector(good.begin(), good.begin() + 150), good, // cut before the picture data
          "F: not a picture that can be read (JPEG datastream contains no image)"},
-        {truncated, jpeg(320, 240), ""},
-        {jpeg(64, 48, JpegKind::GREY), jpeg(64, 48, JpegKind::CMYK_ADOBE), ""},
-        {jpeg(1024, 768), jpeg(1024, 768), ""},
+        {truncated, MakeJpeg({320, 240}), ""},
+        {MakeJpeg({64, 48, JpegKind::GREY}), MakeJpeg({64, 48, JpegKind::CMYK_ADOBE}), ""},
+        {MakeJpeg({1024, 768}), MakeJpeg({1024, 768}), ""},
     };
     for (const auto& [fieldBytes, welcomeBytes, expected] : cases) {
         SCOPED_TRACE(expected);

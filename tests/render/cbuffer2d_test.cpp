@@ -42,14 +42,11 @@ TEST(Buffer, PixelsAndLinesClipWrapAndUseTopDownStorage)
     // The last of the storage is the bottom right, the fifth the top right.
     buffer.SetPixelAt(14, 3), buffer.PutPixel(4, 2, 4);
     EXPECT_EQ(buffer.Index(4, 2) * 100 + buffer.GetPixels()[4] * 10 + buffer.GetPixel(4, 0), 443);
-    // Written and stored column and row in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
-    const int cases[][4] = {
-        {-1, -1, 6, 4}, {7, 5, 0, 0}, {-23, 26, 5, 1}, {INT_MIN, INT_MAX, 5, 2}};
-    for (const auto& c : cases) {
-        CBuffer2D wrap(7, 5, true);
-        wrap.SetPixel(c[0], c[1], 4);
-        EXPECT_EQ(PixelsNot(wrap), (PixelSet{{c[2], c[3]}})) << c[0] << "," << c[1];
-    }
+    // Written, then stored columns and rows in a 7 x 5 buffer, a true modulo (-23 = -4 * 7 + 5).
+    CBuffer2D wrap(7, 5, true);
+    for (const auto& [col, row] : PixelSet{{-1, -1}, {7, 5}, {-23, 26}, {INT_MIN, INT_MAX}})
+        wrap.SetPixel(col, row, 4);
+    EXPECT_EQ(PixelsNot(wrap), (PixelSet{{6, 4}, {0, 0}, {5, 1}, {5, 2}}));
     // Ends 2e9 pixels away: column 0 meets y = 12.5 (a tie, kept at 12), 1..3 lie above it.
     EXPECT_EQ(LinePixels(CPoint2D(-2000000000.6, 5), CPoint2D(2e9, 20), 4, 20),
               Art({".###", "#..."}, 12));

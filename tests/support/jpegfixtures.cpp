@@ -1,29 +1,12 @@
 #include "support/jpegfixtures.h"
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <jpeglib.h>
 #include <random>
 
-namespace {
-/// libjpeg's errors jump back to the setjmp of the call that made the manager.
-struct ErrorManager
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    explicit ErrorManager(jpeg_error_mgr*& err)
-    {
-        err = jpeg_std_error(&pub);
-        pub.error_exit = [](j_common_ptr c) {
-            std::longjmp(reinterpret_cast<ErrorManager*>(c->err)->jump, 1);
-        };
-        pub.emit_message = [](j_common_ptr, int) {};
-    }
-};
-} // namespace
 ByteVector MakeJpeg(const JpegFixtureOptions& options)
 {
     const int w = options.width, h = options.height, kind = static_cast<int>(options.kind);
@@ -39,30 +22,30 @@ ByteVector MakeJpeg(const JpegFixtureOptions& options)
                                    (255 - down / 2 + n) % 256};
             samples.insert(samples.end(), values, values + components);
         }
+    // The fixtures only make and read pictures libjpeg accepts: its errors end the test program.
     jpeg_compress_struct cinfo;
-    ErrorManager errors(cinfo.err);
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
     unsigned char* output = nullptr;
     unsigned long outputSize = 0;
-    ByteVector result;
-    if (setjmp(errors.jump) == 0) {
-        jpeg_create_compress(&cinfo), jpeg_mem_dest(&cinfo, &output, &outputSize);
-        cinfo.image_width = JDIMENSION(w), cinfo.image_height = JDIMENSION(h);
-        cinfo.input_components = components;
-        cinfo.in_color_space = kind == 0 ? JCS_RGB : kind == 1 ? JCS_GRAYSCALE : JCS_CMYK;
-        jpeg_set_defaults(&cinfo), jpeg_set_quality(&cinfo, 90, TRUE);
-        if (options.progressive)
-            jpeg_simple_progression(&cinfo);
-        cinfo.restart_in_rows = options.restartRows;
-        cinfo.density_unit = static_cast<UINT8>(options.densityUnit);
-        cinfo.X_density = UINT16(options.xDensity), cinfo.Y_density = UINT16(options.yDensity);
-        jpeg_start_compress(&cinfo, TRUE);
-        while (cinfo.next_scanline < cinfo.image_height) {
-            // libjpeg takes non-const rows but only reads them.
-            auto* row = const_cast<JSAMPLE*>(&samples[cinfo.next_scanline * w * components]);
-            jpeg_write_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_compress(&cinfo), result.assign(output, output + outputSize);
+    jpeg_create_compress(&cinfo), jpeg_mem_dest(&cinfo, &output, &outputSize);
+    cinfo.image_width = JDIMENSION(w), cinfo.image_height = JDIMENSION(h);
+    cinfo.input_components = components;
+    cinfo.in_color_space = kind == 0 ? JCS_RGB : kind == 1 ? JCS_GRAYSCALE : JCS_CMYK;
+    jpeg_set_defaults(&cinfo), jpeg_set_quality(&cinfo, 90, TRUE);
+    if (options.progressive)
+        jpeg_simple_progression(&cinfo);
+    cinfo.restart_in_rows = options.restartRows;
+    cinfo.density_unit = static_cast<UINT8>(options.densityUnit);
+    cinfo.X_density = UINT16(options.xDensity), cinfo.Y_density = UINT16(options.yDensity);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        // libjpeg takes non-const rows but only reads them.
+        auto* row = const_cast<JSAMPLE*>(&samples[cinfo.next_scanline * w * components]);
+        jpeg_write_scanlines(&cinfo, &row, 1);
     }
+    jpeg_finish_compress(&cinfo);
+    ByteVector result(output, output + outputSize);
     jpeg_destroy_compress(&cinfo), std::free(output);
     return result;
 }
@@ -90,22 +73,21 @@ ReferenceDecode DecodeWithLibjpeg(const ByteVector& data)
 {
     ReferenceDecode result;
     jpeg_decompress_struct cinfo;
-    ErrorManager errors(cinfo.err);
-    if (setjmp(errors.jump) == 0) {
-        jpeg_create_decompress(&cinfo);
-        jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
-        jpeg_read_header(&cinfo, TRUE), jpeg_start_decompress(&cinfo);
-        result.width = int(cinfo.output_width), result.height = int(cinfo.output_height);
-        result.components = cinfo.output_components;
-        const std::size_t rowBytes = static_cast<std::size_t>(result.width) * result.components;
-        result.samples.resize(rowBytes * result.height);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = result.samples.data() + cinfo.output_scanline * rowBytes;
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        result.ok = jpeg_finish_decompress(&cinfo);
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    errors.emit_message = [](j_common_ptr, int) {}; // a cut picture's warning is expected
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&cinfo, TRUE), jpeg_start_decompress(&cinfo);
+    result.width = int(cinfo.output_width), result.height = int(cinfo.output_height);
+    result.components = cinfo.output_components;
+    const std::size_t rowBytes = static_cast<std::size_t>(result.width) * result.components;
+    result.samples.resize(rowBytes * result.height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = result.samples.data() + cinfo.output_scanline * rowBytes;
+        jpeg_read_scanlines(&cinfo, &row, 1);
     }
-    jpeg_destroy_decompress(&cinfo);
+    jpeg_finish_decompress(&cinfo), jpeg_destroy_decompress(&cinfo);
     return result;
 }
 bool WriteBytes(const std::string& path, const ByteVector& bytes)

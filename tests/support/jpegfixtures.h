@@ -28,7 +28,6 @@ ByteVector RandomBytes(std::size_t count, unsigned seed);
 /// libjpeg's default decode: rows top first, components as libjpeg gives them.
 struct ReferenceDecode
 {
-    bool ok = false;
     int width = 0, height = 0, components = 0;
     ByteVector samples;
 };
