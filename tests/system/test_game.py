@@ -162,7 +162,12 @@ class XGame(Game):  # the game paused in its first pass, its window on a private
 class Window(XGame):
     SCREEN, PICTURE = (1600, 1200), (640, 480)
 
-    def test_menu_and_keys_zoom_keys_typed_in_it_steer_and_closing_it_ends_the_game(self):
+    def test_icon_menu_and_keys_zoom_keys_typed_in_it_steer_and_closing_it_ends_the_game(self):
+        with open(BUILD + '/icons/windowicon.h') as header:  # the drawn icon's RGBA bytes
+            rgba = [int(v) for v in header.read().split('{')[1].split(',')[:-1]]
+        argb = [a << 24 | r << 16 | g << 8 | b for r, g, b, a in zip(*[iter(rgba)] * 4)]
+        icon = self.x.run('xprop', '-id', self.win, '-f', '_NET_WM_ICON', '32c', '_NET_WM_ICON')
+        self.assertEqual([int(v) for v in icon.split('=')[-1].split(',')], [48, 48] + argb)
         # The menu opens at the pointer, 140 wide; border 1, padding 3, then entries 24 high.
         self.steps(('mousemove --window W 100 100 click 3', 1, True),
                    ('Escape', 1), ('mousemove --window W 100 100 click 3',),  # Escape: the menu
@@ -186,16 +191,6 @@ class Fullscreen(XGame):
                    ('mousemove --window W 414 116 click 1', 1), ('2', 2),  # Zoom 1 x 1, then 2
                    ('mousemove --window W 100 100 click 3', 2, True),  # Zoom 2 x 2: same size
                    ('mousemove --window W 170 140 click 1', 2), ('Escape',)), self.ended(self.game)
-
-class WindowIcon(XGame):  # the game's icon from the build's picture generator
-    SCREEN, PICTURE = (1600, 1200), (640, 480)
-
-    def test_window_shows_the_drawn_icon(self):
-        with open(BUILD + '/icons/windowicon.h') as header:  # RGBA bytes
-            rgba = [int(v) for v in header.read().split('{')[1].split(',')[:-1]]
-        argb = [a << 24 | r << 16 | g << 8 | b for r, g, b, a in zip(*[iter(rgba)] * 4)]
-        icon = self.x.run('xprop', '-id', self.win, '-f', '_NET_WM_ICON', '32c', '_NET_WM_ICON')
-        self.assertEqual([int(v) for v in icon.split('=')[-1].split(',')], [48, 48] + argb)
 
 class TerminalFocus(Game):  # in an xterm beside openbox, which honours a request not to focus
     def test_window_opens_without_the_terminals_keyboard_and_a_click_gives_it(self):
