@@ -1,6 +1,7 @@
 // Key events written into a console's input arrive as the game's keys; every way out restores
 // the input and the output mode.
 #include "platform/terminal.h"
+#include "platform/terminal_windows.h"
 #include "util/assertion.h"
 
 #include <gtest/gtest.h>
@@ -50,10 +51,11 @@ protected:
         char title[64] = {};
         return std::string(title, GetConsoleTitleA(title, sizeof title));
     }
-    void ExpectRestored()
+    static bool Restored()
     {
-        EXPECT_TRUE(Mode() == LINE_MODE && Mode(g_output) == g_outputMode && Title() == "before");
+        return Mode() == LINE_MODE && Mode(g_output) == g_outputMode && Title() == "before";
     }
+    void ExpectRestored() { EXPECT_TRUE(Restored()); }
 };
 void Type(int down, int repeats, int key, int character)
 {
@@ -83,11 +85,6 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
     while (keys.empty() || keys.back() != 'd')
         keys += TerminalGetKey();
     EXPECT_EQ(keys, "aA\rwwwd");
-    {
-        const CTerminalLineInput lineInput;
-        EXPECT_EQ(Mode(), LINE_MODE);
-    }
-    EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
     TerminalRestore(), ExpectRestored();
     Type(1, 1, 0, 'q'); // after the end: left for the next program on the console
     INPUT_RECORD record{};
@@ -116,6 +113,58 @@ TEST_F(WindowsConsole, CtrlCAndFailedAssertionsEndTheGameAndRestoreTheConsole)
         },
         [](int status) { return status != 7; }, "cleaned up");
     ExpectRestored();
+    // Windows sends Ctrl+Break and the closing of a console only from outside: the handler itself.
+    for (const DWORD event :
+         {CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT}) {
+        EXPECT_EXIT(
+            {
+                QvRegisterEmergencyCleanup([] { std::fputs("cleaned up\n", stderr); });
+                TerminalInit();
+                const bool changed = Mode() != LINE_MODE && Mode(g_output) == (g_outputMode | VT);
+                const BOOL answer = TerminalConsoleEventHandler()(event);
+                std::fprintf(stderr, "changed %d, answer %d, restored %d\n", changed, answer,
+                             Restored());
+                std::_Exit(7);
+            },
+            ::testing::ExitedWithCode(7), "cleaned up\nchanged 1, answer 0, restored 1");
+        ExpectRestored();
+    }
+}
+// A prompt that takes the console reads every key typed before it, in order: the keys the game
+// has not read, the one the reader holds while the game's queue is full, those still waiting.
+TEST_F(WindowsConsole, APromptReadsTheKeysTypedBeforeItThenTheGameReadsAgain)
+{
+    TerminalInit();
+    std::string typed;
+    for (int i = 0; i < TERMINAL_KEY_QUEUE_SIZE + 6; ++i)
+        typed += static_cast<char>('a' + i % 26), Type(1, 1, 0, typed.back());
+    DWORD waiting = 0; // until the reader has filled the queue and holds one more key
+    for (int waited = 0;
+         waited < 20000 && GetNumberOfConsoleInputEvents(g_input, &waiting) && waiting > 5;
+         ++waited)
+        Sleep(1);
+    typed += "xy\r", Type(1, 1, 0, 'x'), Type(1, 1, 0, 'y'), Type(1, 1, VK_RETURN, '\r');
+    {
+        const CTerminalLineInput lineInput;
+        EXPECT_EQ(Mode(), LINE_MODE);
+        INPUT_RECORD events[128];
+        DWORD count = 0;
+        PeekConsoleInputA(g_input, events, 128, &count);
+        std::string given;
+        for (DWORD i = 0; i < count; ++i)
+            given +=
+                events[i].EventType == KEY_EVENT ? events[i].Event.KeyEvent.uChar.AsciiChar : '?';
+        ASSERT_EQ(given, typed);
+        char line[128];
+        ASSERT_NE(ReadConsoleA(g_input, line, sizeof line, &count, nullptr), 0);
+        EXPECT_EQ(std::string(line, count), typed + "\n");
+    }
+    EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
+    Type(1, 1, 0, 'q');
+    for (int waited = 0; waited < 20000 && !TerminalKeyHit(); ++waited)
+        Sleep(1);
+    ASSERT_TRUE(TerminalKeyHit());
+    EXPECT_EQ(TerminalGetKey(), 'q');
 }
 // A console input that fails for good ends the input, as the end of a pipe does, so that a game
 // does not run on unattended. A screen buffer passes for a console, but its input cannot be read.
