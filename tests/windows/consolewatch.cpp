@@ -33,8 +33,9 @@ int main(int argc, char** argv)
     while (ReadConsoleInputA(input, &key, 1, &count) != 0 &&
            !(key.EventType == KEY_EVENT && key.Event.KeyEvent.uChar.AsciiChar == 'g'))
         ;
-    STARTUPINFOA start{sizeof start};
+    STARTUPINFOA start{};
     PROCESS_INFORMATION game{};
+    start.cb = sizeof start;
     std::string command = std::string("\"") + argv[2] + "\"";
     if (argc != 3 || !CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                      nullptr, &start, &game))

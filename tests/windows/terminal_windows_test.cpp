@@ -15,18 +15,12 @@ namespace {
 constexpr DWORD LINE_MODE = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
 constexpr DWORD VT = ENABLE_VIRTUAL_TERMINAL_PROCESSING;
 HANDLE g_input = INVALID_HANDLE_VALUE, g_output = INVALID_HANDLE_VALUE;
-DWORD g_outputMode = 0; // before the game
-DWORD Mode(HANDLE console = g_input)
-{
-    DWORD mode = 0;
-    GetConsoleMode(console, &mode);
-    return mode;
-}
-HANDLE Open(const char* name) // inherited by death-test children
+DWORD g_outputMode = 0, g_count = 0; // the output mode before the game, a count Windows reports
+HANDLE Open(const char* name, DWORD how = OPEN_EXISTING) // inherited by death-test children
 {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       &inherited, OPEN_EXISTING, 0, nullptr);
+                       &inherited, how, 0, nullptr);
 }
 // A console in line mode as standard input and output. Under Wine without a terminal the
 // console has no input and is replaced.
@@ -46,26 +40,34 @@ protected:
         FlushConsoleInputBuffer(g_input), SetConsoleTitleA("before");
         SetStdHandle(STD_INPUT_HANDLE, g_input), SetStdHandle(STD_OUTPUT_HANDLE, g_output);
     }
+    static DWORD Mode(HANDLE console = g_input)
+    {
+        DWORD m = 0;
+        return GetConsoleMode(console, &m), m;
+    }
     static std::string Title()
     {
-        char title[64] = {};
-        return std::string(title, GetConsoleTitleA(title, sizeof title));
+        char t[64] = {};
+        return std::string(t, GetConsoleTitleA(t, 64));
     }
     static bool Restored()
     {
         return Mode() == LINE_MODE && Mode(g_output) == g_outputMode && Title() == "before";
     }
-    void ExpectRestored() { EXPECT_TRUE(Restored()); }
+    template <class Done> static bool Until(Done done) // a state, within 20 s or so
+    {
+        for (int waited = 0; waited < 20000 && !done(); ++waited)
+            Sleep(1);
+        return done();
+    }
+    static void Type(int down, int repeats, int key, int character)
+    {
+        INPUT_RECORD record{KEY_EVENT, {}};
+        record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
+        record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
+        ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &g_count), 0);
+    }
 };
-void Type(int down, int repeats, int key, int character)
-{
-    INPUT_RECORD record{};
-    record.EventType = KEY_EVENT;
-    record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
-    record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
-    DWORD written = 0;
-    ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &written), 0);
-}
 const PHANDLER_ROUTINE Outlive = [](DWORD) -> BOOL { return TRUE; };
 } // namespace
 TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
@@ -85,49 +87,38 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
     while (keys.empty() || keys.back() != 'd')
         keys += TerminalGetKey();
     EXPECT_EQ(keys, "aA\rwwwd");
-    TerminalRestore(), ExpectRestored();
+    EXPECT_TRUE((TerminalRestore(), Restored()));
     Type(1, 1, 0, 'q'); // after the end: left for the next program on the console
     INPUT_RECORD record{};
-    DWORD count = 0;
-    ASSERT_EQ(WaitForSingleObject(g_input, 30000), WAIT_OBJECT_0);
-    ASSERT_NE(ReadConsoleInputA(g_input, &record, 1, &count), 0);
+    ASSERT_TRUE(Until([&] { return PeekConsoleInputA(g_input, &record, 1, &g_count) && g_count; }));
     EXPECT_EQ(record.Event.KeyEvent.uChar.AsciiChar, 'q');
 }
 TEST_F(WindowsConsole, CtrlCAndFailedAssertionsEndTheGameAndRestoreTheConsole)
 {
     EXPECT_DEATH((TerminalInit(), QV_ASSERT(Mode() == LINE_MODE)),
                  "Assertion failed: Mode\\(\\) == LINE_MODE");
-    ExpectRestored();
+    EXPECT_TRUE(Restored());
     // Ctrl+C reaches every process on the console: this one outlives it, the game must not.
-    SetConsoleCtrlHandler(Outlive, TRUE);
-    EXPECT_EXIT(
-        {
-            SetConsoleCtrlHandler(Outlive, FALSE);
-            SetConsoleCtrlHandler(nullptr, FALSE);
-            QvRegisterEmergencyCleanup([] { std::fputs("cleaned up\n", stderr); });
-            TerminalInit();
-            if (Mode() != LINE_MODE && Mode(g_output) == (g_outputMode | VT))
-                GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-            Sleep(60000); // only when the event was swallowed or not sent
-            std::_Exit(7);
-        },
-        [](int status) { return status != 7; }, "cleaned up");
-    ExpectRestored();
     // Windows sends Ctrl+Break and the closing of a console only from outside: the handler itself.
-    for (const DWORD event :
-         {CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT}) {
+    SetConsoleCtrlHandler(Outlive, TRUE);
+    for (const DWORD event : {CTRL_C_EVENT, CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT,
+                              CTRL_SHUTDOWN_EVENT}) {
         EXPECT_EXIT(
             {
+                (SetConsoleCtrlHandler(Outlive, FALSE), SetConsoleCtrlHandler(nullptr, FALSE));
                 QvRegisterEmergencyCleanup([] { std::fputs("cleaned up\n", stderr); });
                 TerminalInit();
                 const bool changed = Mode() != LINE_MODE && Mode(g_output) == (g_outputMode | VT);
+                if (event == CTRL_C_EVENT && changed)
+                    (GenerateConsoleCtrlEvent(event, 0), Sleep(60000)); // only when swallowed
                 const BOOL answer = TerminalConsoleEventHandler()(event);
                 std::fprintf(stderr, "changed %d, answer %d, restored %d\n", changed, answer,
                              Restored());
                 std::_Exit(7);
             },
-            ::testing::ExitedWithCode(7), "cleaned up\nchanged 1, answer 0, restored 1");
-        ExpectRestored();
+            [event](int status) { return (status == 7) == (event != CTRL_C_EVENT); },
+            event == CTRL_C_EVENT ? "cleaned up" : "cleaned up\nchanged 1, answer 0, restored 1");
+        EXPECT_TRUE(Restored());
     }
 }
 // A prompt that takes the console reads every key typed before it, in order: the keys the game
@@ -139,46 +130,50 @@ TEST_F(WindowsConsole, APromptReadsTheKeysTypedBeforeItThenTheGameReadsAgain)
     for (int i = 0; i < TERMINAL_KEY_QUEUE_SIZE + 6; ++i)
         typed += static_cast<char>('a' + i % 26), Type(1, 1, 0, typed.back());
     DWORD waiting = 0; // until the reader has filled the queue and holds one more key
-    for (int waited = 0;
-         waited < 20000 && GetNumberOfConsoleInputEvents(g_input, &waiting) && waiting > 5;
-         ++waited)
-        Sleep(1);
+    Until([&] { return GetNumberOfConsoleInputEvents(g_input, &waiting) && waiting == 5; });
     typed += "xy\r", Type(1, 1, 0, 'x'), Type(1, 1, 0, 'y'), Type(1, 1, VK_RETURN, '\r');
     {
         const CTerminalLineInput lineInput;
         EXPECT_EQ(Mode(), LINE_MODE);
         INPUT_RECORD events[128];
-        DWORD count = 0;
-        PeekConsoleInputA(g_input, events, 128, &count);
+        PeekConsoleInputA(g_input, events, 128, &g_count);
         std::string given;
-        for (DWORD i = 0; i < count; ++i)
+        for (DWORD i = 0; i < g_count; ++i)
             given +=
                 events[i].EventType == KEY_EVENT ? events[i].Event.KeyEvent.uChar.AsciiChar : '?';
         ASSERT_EQ(given, typed);
         char line[128];
-        ASSERT_NE(ReadConsoleA(g_input, line, sizeof line, &count, nullptr), 0);
-        EXPECT_EQ(std::string(line, count), typed + "\n");
+        ASSERT_NE(ReadConsoleA(g_input, line, sizeof line, &g_count, nullptr), 0);
+        EXPECT_EQ(std::string(line, g_count), typed + "\n");
     }
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
-    Type(1, 1, 0, 'q');
-    for (int waited = 0; waited < 20000 && !TerminalKeyHit(); ++waited)
-        Sleep(1);
-    ASSERT_TRUE(TerminalKeyHit());
-    EXPECT_EQ(TerminalGetKey(), 'q');
+    typed = typed.substr(0, TERMINAL_KEY_QUEUE_SIZE + 2); // the game's again, past a full queue
+    for (const char key : typed)
+        Type(1, 1, 0, key);
+    std::string keys;
+    Until(
+        [&] { return (TerminalKeyHit() && (keys += TerminalGetKey()) == typed) || keys == typed; });
+    EXPECT_EQ(keys, typed);
 }
 // A console input that fails for good ends the input, as the end of a pipe does, so that a game
-// does not run on unattended. A screen buffer passes for a console, but its input cannot be read.
-TEST_F(WindowsConsole, AConsoleReadThatFailsForGoodEndsTheInput)
+// does not run on unattended (a screen buffer passes for a console, but its input cannot be read).
+// Output to a file gets the bytes as written, in blocks of any size, and the clear sequence.
+TEST_F(WindowsConsole, AFailedConsoleReadEndsTheInputAndAFileGetsTheOutputAsWritten)
 {
     g_input = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         CONSOLE_TEXTMODE_BUFFER, nullptr);
-    ASSERT_NE(g_input, INVALID_HANDLE_VALUE);
+    const HANDLE file = Open("qv-output.tmp", CREATE_ALWAYS);
     ASSERT_NE(Mode(), 0U); // a console, not a file
-    SetStdHandle(STD_INPUT_HANDLE, g_input);
-    for (int waited = 0; waited < 20000 && !TerminalInputEnded(); ++waited) {
-        EXPECT_FALSE(TerminalKeyHit());
-        Sleep(1); // until the reader thread has met the failure
-    }
-    EXPECT_TRUE(TerminalInputEnded());
+    SetStdHandle(STD_INPUT_HANDLE, g_input), SetStdHandle(STD_OUTPUT_HANDLE, file);
+    ASSERT_TRUE(Until([] { return TerminalKeyHit() || TerminalInputEnded(); }) &&
+                !TerminalKeyHit());
     EXPECT_EQ(TerminalGetKey(), '\n');
+    EXPECT_EQ(Title(), "Quorvadellix"); // a console on one side is enough
+    const std::string text = std::string(150000, 'x') + "y";
+    TerminalWrite(text.data(), text.size()), TerminalClear(), TerminalPutChar('z');
+    std::string written(text.size() + 20, '\0');
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ReadFile(file, written.data(), static_cast<DWORD>(written.size()), &g_count, nullptr);
+    EXPECT_EQ(written.substr(0, g_count), text + TERMINAL_CLEAR_SEQUENCE + "z");
+    TerminalRestore(), CloseHandle(file), DeleteFileA("qv-output.tmp");
 }
