@@ -72,11 +72,6 @@ struct ConsoleKeys
     std::vector<INPUT_RECORD> late; // read after a prompt took the console
 };
 
-// The event a prompt writes into the console input to reach the reader
-// thread, which is usually blocked in its read: when the reader meets it, it
-// holds everything typed before.
-constexpr UINT HAND_OVER_COMMAND = 0x5156;
-
 ConsoleKeys& Queue()
 {
     static ConsoleKeys* const queue = new ConsoleKeys;
@@ -233,7 +228,7 @@ void ReadConsoleKeys()
             continue;
         }
         if (record.EventType == MENU_EVENT &&
-            record.Event.MenuEvent.dwCommandId == HAND_OVER_COMMAND) {
+            record.Event.MenuEvent.dwCommandId == TERMINAL_HAND_OVER_COMMAND) {
             queue.readerParked = true;
             queue.changed.notify_all();
             queue.changed.wait(lock, [&queue] { return !queue.readerPaused; });
@@ -483,7 +478,7 @@ CTerminalLineInput::CTerminalLineInput() : m_suspended(false)
     queue.changed.notify_all(); // a reader waiting for room in the queue stops
     INPUT_RECORD handOver{};
     handOver.EventType = MENU_EVENT;
-    handOver.Event.MenuEvent.dwCommandId = HAND_OVER_COMMAND;
+    handOver.Event.MenuEvent.dwCommandId = TERMINAL_HAND_OVER_COMMAND;
     DWORD written = 0;
     if (WriteConsoleInputA(g_input, &handOver, 1, &written) != 0 && written == 1) {
         queue.changed.wait(lock, [&queue] { return queue.readerParked || queue.consoleEnded; });

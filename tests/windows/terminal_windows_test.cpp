@@ -10,12 +10,14 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 constexpr DWORD LINE_MODE = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
 constexpr DWORD VT = ENABLE_VIRTUAL_TERMINAL_PROCESSING;
 HANDLE g_input = INVALID_HANDLE_VALUE, g_output = INVALID_HANDLE_VALUE;
-DWORD g_outputMode = 0, g_count = 0; // the output mode before the game, a count Windows reports
+DWORD g_outputMode = 0, g_mode = 0, g_count = 0; // before the game, the last read, a count
+char g_title[64] = {};
 HANDLE Open(const char* name, DWORD how = OPEN_EXISTING) // inherited by death-test children
 {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
@@ -40,16 +42,8 @@ protected:
         FlushConsoleInputBuffer(g_input), SetConsoleTitleA("before");
         SetStdHandle(STD_INPUT_HANDLE, g_input), SetStdHandle(STD_OUTPUT_HANDLE, g_output);
     }
-    static DWORD Mode(HANDLE console = g_input)
-    {
-        DWORD m = 0;
-        return GetConsoleMode(console, &m), m;
-    }
-    static std::string Title()
-    {
-        char t[64] = {};
-        return std::string(t, GetConsoleTitleA(t, 64));
-    }
+    static DWORD Mode(HANDLE c = g_input) { return GetConsoleMode(c, &g_mode) ? g_mode : 0; }
+    static std::string Title() { return std::string(g_title, GetConsoleTitleA(g_title, 64)); }
     static bool Restored()
     {
         return Mode() == LINE_MODE && Mode(g_output) == g_outputMode && Title() == "before";
@@ -60,12 +54,12 @@ protected:
             Sleep(1);
         return done();
     }
-    static void Type(int down, int repeats, int key, int character)
+    static void Type(int down, int repeats, int key, const std::string& characters) // at once
     {
-        INPUT_RECORD record{KEY_EVENT, {}};
-        record.Event.KeyEvent = {down, WORD(repeats), WORD(key), 0, {}, 0};
-        record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(character);
-        ASSERT_NE(WriteConsoleInputA(g_input, &record, 1, &g_count), 0);
+        std::vector<INPUT_RECORD> records;
+        for (const char c : characters) // (the Unicode character's low byte is the ANSI one)
+            records.push_back({KEY_EVENT, {{down, WORD(repeats), WORD(key), 0, {WCHAR(c)}, 0}}});
+        ASSERT_NE(WriteConsoleInputA(g_input, records.data(), DWORD(records.size()), &g_count), 0);
     }
 };
 const PHANDLER_ROUTINE Outlive = [](DWORD) -> BOOL { return TRUE; };
@@ -82,13 +76,13 @@ TEST_F(WindowsConsole, RawKeysWithoutEchoUntilRestored)
                              {1, 1, VK_MENU, 0}, {0, 1, VK_MENU, 'A'}, {1, 1, VK_RETURN, '\r'},
                              {1, 3, 0, 'w'},     {1, 1, 0, 'd'}};
     for (const auto& [down, repeats, key, character] : events)
-        Type(down, repeats, key, character);
+        Type(down, repeats, key, std::string(1, static_cast<char>(character)));
     std::string keys; // up to the last key, so that a lost key fails rather than waits
     while (keys.empty() || keys.back() != 'd')
         keys += TerminalGetKey();
     EXPECT_EQ(keys, "aA\rwwwd");
     EXPECT_TRUE((TerminalRestore(), Restored()));
-    Type(1, 1, 0, 'q'); // after the end: left for the next program on the console
+    Type(1, 1, 0, "q"); // after the end: left for the next program on the console
     INPUT_RECORD record{};
     ASSERT_TRUE(Until([&] { return PeekConsoleInputA(g_input, &record, 1, &g_count) && g_count; }));
     EXPECT_EQ(record.Event.KeyEvent.uChar.AsciiChar, 'q');
@@ -127,11 +121,17 @@ TEST_F(WindowsConsole, APromptReadsTheKeysTypedBeforeItThenTheGameReadsAgain)
 {
     TerminalInit();
     std::string typed;
-    for (int i = 0; i < TERMINAL_KEY_QUEUE_SIZE + 6; ++i)
-        typed += static_cast<char>('a' + i % 26), Type(1, 1, 0, typed.back());
+    for (int i = 0; i < TERMINAL_KEY_QUEUE_SIZE + 6; ++i) // an Enter closes the queue's keys
+        typed += static_cast<char>(i == TERMINAL_KEY_QUEUE_SIZE - 1 ? '\r' : 'a' + i % 26);
+    Type(1, 1, 0, typed);
     DWORD waiting = 0; // until the reader has filled the queue and holds one more key
     Until([&] { return GetNumberOfConsoleInputEvents(g_input, &waiting) && waiting == 5; });
-    typed += "xy\r", Type(1, 1, 0, 'x'), Type(1, 1, 0, 'y'), Type(1, 1, VK_RETURN, '\r');
+    // A hand-over event ahead of the prompt's own, as if the reader had been slower: the keys
+    // typed after it are still in the console when the prompt gives the others back.
+    INPUT_RECORD handOver{MENU_EVENT, {}};
+    handOver.Event.MenuEvent.dwCommandId = TERMINAL_HAND_OVER_COMMAND;
+    WriteConsoleInputA(g_input, &handOver, 1, &g_count);
+    typed += "xy\r", Type(1, 1, 0, "xy"), Type(1, 1, VK_RETURN, "\r");
     {
         const CTerminalLineInput lineInput;
         EXPECT_EQ(Mode(), LINE_MODE);
@@ -139,17 +139,19 @@ TEST_F(WindowsConsole, APromptReadsTheKeysTypedBeforeItThenTheGameReadsAgain)
         PeekConsoleInputA(g_input, events, 128, &g_count);
         std::string given;
         for (DWORD i = 0; i < g_count; ++i)
-            given +=
-                events[i].EventType == KEY_EVENT ? events[i].Event.KeyEvent.uChar.AsciiChar : '?';
+            if (events[i].EventType == KEY_EVENT)
+                given += events[i].Event.KeyEvent.uChar.AsciiChar;
         ASSERT_EQ(given, typed);
-        char line[128];
-        ASSERT_NE(ReadConsoleA(g_input, line, sizeof line, &g_count, nullptr), 0);
-        EXPECT_EQ(std::string(line, g_count), typed + "\n");
+        std::string lines; // two: the first ends with the queue's Enter
+        for (char line[128]; lines.size() < typed.size() + 2 &&
+                             ReadConsoleA(g_input, line, sizeof line, &g_count, nullptr);)
+            lines.append(line, g_count);
+        EXPECT_EQ(lines, typed.substr(0, TERMINAL_KEY_QUEUE_SIZE) + "\n" +
+                             typed.substr(TERMINAL_KEY_QUEUE_SIZE) + "\n");
     }
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
     typed = typed.substr(0, TERMINAL_KEY_QUEUE_SIZE + 2); // the game's again, past a full queue
-    for (const char key : typed)
-        Type(1, 1, 0, key);
+    Type(1, 1, 0, typed);
     std::string keys;
     Until(
         [&] { return (TerminalKeyHit() && (keys += TerminalGetKey()) == typed) || keys == typed; });
