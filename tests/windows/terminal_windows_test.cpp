@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <io.h>
 #include <string>
 #include <vector>
 
@@ -124,10 +125,9 @@ TEST_F(WindowsConsole, APromptReadsTheKeysTypedBeforeItThenTheGameReadsAgain)
     for (int i = 0; i < TERMINAL_KEY_QUEUE_SIZE + 6; ++i) // an Enter closes the queue's keys
         typed += static_cast<char>(i == TERMINAL_KEY_QUEUE_SIZE - 1 ? '\r' : 'a' + i % 26);
     Type(1, 1, 0, typed);
-    DWORD waiting = 0; // until the reader has filled the queue and holds one more key
-    Until([&] { return GetNumberOfConsoleInputEvents(g_input, &waiting) && waiting == 5; });
-    // A hand-over event ahead of the prompt's own, as if the reader had been slower: the keys
-    // typed after it are still in the console when the prompt gives the others back.
+    // Until the reader has filled the queue and holds one more key; then a hand-over event ahead
+    // of the prompt's own: the keys after it are still in the console when the others go back.
+    Until([] { return GetNumberOfConsoleInputEvents(g_input, &g_count) && g_count == 5; });
     INPUT_RECORD handOver{MENU_EVENT, {}};
     handOver.Event.MenuEvent.dwCommandId = TERMINAL_HAND_OVER_COMMAND;
     WriteConsoleInputA(g_input, &handOver, 1, &g_count);
@@ -135,31 +135,23 @@ TEST_F(WindowsConsole, APromptReadsTheKeysTypedBeforeItThenTheGameReadsAgain)
     {
         const CTerminalLineInput lineInput;
         EXPECT_EQ(Mode(), LINE_MODE);
-        INPUT_RECORD events[128];
-        PeekConsoleInputA(g_input, events, 128, &g_count);
-        std::string given;
-        for (DWORD i = 0; i < g_count; ++i)
-            if (events[i].EventType == KEY_EVENT)
-                given += events[i].Event.KeyEvent.uChar.AsciiChar;
-        ASSERT_EQ(given, typed);
-        std::string lines; // two: the first ends with the queue's Enter
-        for (char line[128]; lines.size() < typed.size() + 2 &&
-                             ReadConsoleA(g_input, line, sizeof line, &g_count, nullptr);)
-            lines.append(line, g_count);
-        EXPECT_EQ(lines, typed.substr(0, TERMINAL_KEY_QUEUE_SIZE) + "\n" +
-                             typed.substr(TERMINAL_KEY_QUEUE_SIZE) + "\n");
+        char line[128]; // two lines: the first ends with the queue's Enter
+        ASSERT_NE(ReadConsoleA(g_input, line, sizeof line, &g_count, nullptr), 0);
+        ASSERT_EQ(std::string(line, g_count), typed.substr(0, TERMINAL_KEY_QUEUE_SIZE) + "\n");
+        ASSERT_NE(ReadConsoleA(g_input, line, sizeof line, &g_count, nullptr), 0);
+        EXPECT_EQ(std::string(line, g_count), typed.substr(TERMINAL_KEY_QUEUE_SIZE) + "\n");
     }
     EXPECT_EQ(Mode() & LINE_MODE, static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
     typed = typed.substr(0, TERMINAL_KEY_QUEUE_SIZE + 2); // the game's again, past a full queue
     Type(1, 1, 0, typed);
-    std::string keys;
-    Until(
-        [&] { return (TerminalKeyHit() && (keys += TerminalGetKey()) == typed) || keys == typed; });
-    EXPECT_EQ(keys, typed);
+    std::string got;
+    Until([&] { return (TerminalKeyHit() && (got += TerminalGetKey()) == typed) || got == typed; });
+    EXPECT_EQ(got, typed);
 }
 // A console input that fails for good ends the input, as the end of a pipe does, so that a game
 // does not run on unattended (a screen buffer passes for a console, but its input cannot be read).
-// Output to a file gets the bytes as written, in blocks of any size, and the clear sequence.
+// Output to a file gets the bytes as written, in blocks of any size, after what the C library
+// holds, and the clear sequence.
 TEST_F(WindowsConsole, AFailedConsoleReadEndsTheInputAndAFileGetsTheOutputAsWritten)
 {
     g_input = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -171,11 +163,27 @@ TEST_F(WindowsConsole, AFailedConsoleReadEndsTheInputAndAFileGetsTheOutputAsWrit
                 !TerminalKeyHit());
     EXPECT_EQ(TerminalGetKey(), '\n');
     EXPECT_EQ(Title(), "Quorvadellix"); // a console on one side is enough
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), 0), out = _dup(1);
+    _dup2(fd, 1), std::printf("w"); // the C library's standard output into the file too
     const std::string text = std::string(150000, 'x') + "y";
     TerminalWrite(text.data(), text.size()), TerminalClear(), TerminalPutChar('z');
     std::string written(text.size() + 20, '\0');
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     ReadFile(file, written.data(), static_cast<DWORD>(written.size()), &g_count, nullptr);
-    EXPECT_EQ(written.substr(0, g_count), text + TERMINAL_CLEAR_SEQUENCE + "z");
-    TerminalRestore(), CloseHandle(file), DeleteFileA("qv-output.tmp");
+    EXPECT_EQ(written.substr(0, g_count), "w" + text + TERMINAL_CLEAR_SEQUENCE + "z");
+    TerminalRestore(), _dup2(out, 1), _close(fd), DeleteFileA("qv-output.tmp");
+}
+// A pipe is read when the game asks, one byte at a time and never in a poll that waits, up to its
+// end, which stays the end.
+TEST_F(WindowsConsole, APipeIsReadByteByByteWithoutWaitingUpToItsEnd)
+{
+    HANDLE pipe = nullptr, writer = nullptr;
+    ASSERT_NE(CreatePipe(&pipe, &writer, nullptr, 0), 0);
+    SetStdHandle(STD_INPUT_HANDLE, pipe);
+    EXPECT_FALSE(TerminalKeyHit()); // empty
+    WriteFile(writer, "ab", 2, &g_count, nullptr), CloseHandle(writer);
+    ASSERT_TRUE(Until([] { return TerminalKeyHit(); }));
+    for (const char key : std::string("ab\n\n"))
+        EXPECT_EQ(TerminalGetKey(), key);
+    EXPECT_TRUE(TerminalInputEnded() && !TerminalKeyHit());
 }
