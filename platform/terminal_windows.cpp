@@ -7,6 +7,9 @@
 // delivers keys only to a blocking read. While the game waits for a key typed
 // in the console, the console window gets the keyboard back from the game's
 // own graphics window (a window manager may hand it to every new window).
+// A prompt that reads whole lines takes the console from the reader thread
+// with a hand-over event of its own: the keys typed before it, those the game
+// has not read yet included, reach the prompt in order.
 //
 // Console output gets processed output and virtual-terminal processing. The
 // screen of a console is still cleared with the console functions, which
