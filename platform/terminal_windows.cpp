@@ -7,6 +7,9 @@
 // delivers keys only to a blocking read. While the game waits for a key typed
 // in the console, the console window gets the keyboard back from the game's
 // own graphics window (a window manager may hand it to every new window).
+// A prompt that reads whole lines takes the console from the reader thread
+// with a hand-over event of its own: the keys typed before it, those the game
+// has not read yet included, reach the prompt in order.
 //
 // Console output gets processed output and virtual-terminal processing. The
 // screen of a console is still cleared with the console functions, which
@@ -18,6 +21,7 @@
 // A pipe or a file on standard input is read byte by byte with the same
 // end-of-input behaviour as on POSIX systems, and both standard streams are
 // binary, so the bytes of a transcript are the same as there.
+#include "platform/terminal_windows.h"
 #include "platform/terminal.h"
 #include "platform/terminal_input.h"
 
@@ -34,6 +38,7 @@
 #include <io.h>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -64,8 +69,10 @@ struct ConsoleKeys
     std::mutex mutex;
     std::condition_variable changed;
     CKeyRing<TERMINAL_KEY_QUEUE_SIZE> keys;
-    bool readerPaused = false; // the console is in line mode for a prompt
-    bool consoleEnded = false; // the console input failed for good
+    bool readerPaused = false;      // a prompt takes the console
+    bool readerParked = false;      // the reader has read the prompt's hand-over event
+    bool consoleEnded = false;      // the console input failed for good
+    std::vector<INPUT_RECORD> late; // read after a prompt took the console
 };
 
 ConsoleKeys& Queue()
@@ -150,63 +157,93 @@ char TypedCharacter(const INPUT_RECORD& record)
     return key.uChar.AsciiChar;
 }
 
-// Puts an event read too late back in front of the console's input, for the
-// prompt that now reads it in line mode.
-void GiveBack(const INPUT_RECORD& record)
+// Puts events read too early back in front of the console's input, for the
+// program or the prompt that reads it next: what waits there is read and
+// written again after them.
+void GiveBack(std::vector<INPUT_RECORD> events)
 {
     DWORD waiting = 0;
     GetNumberOfConsoleInputEvents(g_input, &waiting);
-    std::vector<INPUT_RECORD> events(1 + waiting, record);
+    const std::size_t given = events.size();
+    events.resize(given + waiting);
     DWORD count = 0;
-    if (waiting > 0 && ReadConsoleInputA(g_input, &events[1], waiting, &count) != 0) {
-        events.resize(1 + count);
-    } else {
-        events.resize(1);
+    if (waiting == 0 || ReadConsoleInputA(g_input, &events[given], waiting, &count) == 0) {
+        count = 0;
     }
+    events.resize(given + count);
     DWORD written = 0;
-    WriteConsoleInputA(g_input, events.data(), static_cast<DWORD>(events.size()), &written);
+    if (!events.empty()) {
+        WriteConsoleInputA(g_input, events.data(), static_cast<DWORD>(events.size()), &written);
+    }
 }
 
-// Moves typed characters from the console into the queue. While a prompt
-// has the console in line mode, an event read in the meantime goes back to
-// the console for the prompt to read; so does one read after the game has
-// given the console back (its shell would lose the key otherwise). When the queue is full the
-// reader waits: keys typed ahead are never lost.
+// The key event that types a character the reader had queued.
+INPUT_RECORD KeyRecord(int key)
+{
+    INPUT_RECORD record{};
+    record.EventType = KEY_EVENT;
+    record.Event.KeyEvent.bKeyDown = TRUE;
+    record.Event.KeyEvent.wRepeatCount = 1;
+    record.Event.KeyEvent.wVirtualKeyCode = LOBYTE(VkKeyScanA(static_cast<char>(key)));
+    record.Event.KeyEvent.uChar.AsciiChar = static_cast<char>(key);
+    return record;
+}
+
+// Queues the character a key event types, as often as it repeats. When the
+// queue is full the reader waits: keys typed ahead are never lost. When a
+// prompt takes the console meanwhile, the repeats not yet queued are its.
+void QueueKeys(ConsoleKeys& queue, std::unique_lock<std::mutex>& lock, INPUT_RECORD record)
+{
+    const char key = TypedCharacter(record);
+    KEY_EVENT_RECORD& event = record.Event.KeyEvent;
+    for (int repeats = event.wRepeatCount > 1 ? event.wRepeatCount : 1; key != 0 && repeats > 0;
+         --repeats) {
+        queue.changed.wait(lock, [&queue] { return !queue.keys.IsFull() || queue.readerPaused; });
+        if (queue.readerPaused) {
+            event.wRepeatCount = static_cast<WORD>(repeats);
+            queue.late.push_back(record);
+            break;
+        }
+        queue.keys.Push(static_cast<unsigned char>(key));
+    }
+    queue.changed.notify_all();
+}
+
+// Moves typed characters from the console into the queue. Events read after
+// a prompt took the console are kept for it, up to its hand-over event; then
+// the reader parks until the game mode is back. An event read after the game
+// has given the console back goes back to it (its shell would lose the key
+// otherwise).
 void ReadConsoleKeys()
 {
     ConsoleKeys& queue = Queue();
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(queue.mutex);
-            queue.changed.wait(lock, [&queue] { return !queue.readerPaused; });
-        }
         INPUT_RECORD record{};
         DWORD count = 0;
-        if (ReadConsoleInputA(g_input, &record, 1, &count) == 0) {
-            const std::lock_guard<std::mutex> lock(queue.mutex);
+        const BOOL read = ReadConsoleInputA(g_input, &record, 1, &count);
+        std::unique_lock<std::mutex> lock(queue.mutex);
+        if (read == 0) {
             queue.consoleEnded = true;
             queue.changed.notify_all();
             return;
         }
-        const char key = TypedCharacter(record);
-        std::unique_lock<std::mutex> lock(queue.mutex);
-        if (queue.readerPaused || g_finished) {
-            GiveBack(record);
-            if (g_finished) {
-                return; // the key is for the program that reads the console next
-            }
+        if (count == 0) {
             continue;
         }
-        if (count == 0 || key == 0) {
-            continue;
+        if (record.EventType == MENU_EVENT &&
+            record.Event.MenuEvent.dwCommandId == TERMINAL_HAND_OVER_COMMAND) {
+            queue.readerParked = true;
+            queue.changed.notify_all();
+            queue.changed.wait(lock, [&queue] { return !queue.readerPaused; });
+            queue.readerParked = false;
+        } else if (g_finished) {
+            GiveBack({record});
+            return; // the key is for the program that reads the console next
+        } else if (queue.readerPaused) {
+            queue.late.push_back(record);
+        } else {
+            QueueKeys(queue, lock, record);
         }
-        const int repeats =
-            record.Event.KeyEvent.wRepeatCount > 1 ? record.Event.KeyEvent.wRepeatCount : 1;
-        for (int i = 0; i < repeats; ++i) {
-            queue.changed.wait(lock, [&queue] { return !queue.keys.IsFull(); });
-            queue.keys.Push(static_cast<unsigned char>(key));
-        }
-        queue.changed.notify_all();
     }
 }
 
@@ -419,25 +456,47 @@ void TerminalRestore()
     RestoreModes();
 }
 
+PHANDLER_ROUTINE TerminalConsoleEventHandler()
+{
+    return &OnConsoleEvent;
+}
+
 bool TerminalModeActive()
 {
     return g_modeActive;
 }
 
+// The prompt reads what was typed before it, in order: the keys the game has
+// not read yet (as the terminal's own buffer holds them for a prompt on
+// POSIX systems), the events the reader took meanwhile, then the console's.
 CTerminalLineInput::CTerminalLineInput() : m_suspended(false)
 {
     TerminalInit();
-    if (g_modeActive) {
-        ConsoleKeys& queue = Queue();
-        {
-            const std::lock_guard<std::mutex> lock(queue.mutex);
-            queue.readerPaused = true;
-        }
-        if (g_modeActive.exchange(false)) {
-            SetConsoleMode(g_input, g_originalInput);
-        }
-        m_suspended = true;
+    if (!g_modeActive) {
+        return;
     }
+    ConsoleKeys& queue = Queue();
+    std::unique_lock<std::mutex> lock(queue.mutex);
+    queue.readerPaused = true;
+    queue.changed.notify_all(); // a reader waiting for room in the queue stops
+    INPUT_RECORD handOver{};
+    handOver.EventType = MENU_EVENT;
+    handOver.Event.MenuEvent.dwCommandId = TERMINAL_HAND_OVER_COMMAND;
+    DWORD written = 0;
+    if (WriteConsoleInputA(g_input, &handOver, 1, &written) != 0 && written == 1) {
+        queue.changed.wait(lock, [&queue] { return queue.readerParked || queue.consoleEnded; });
+    }
+    std::vector<INPUT_RECORD> events;
+    while (!queue.keys.IsEmpty()) {
+        events.push_back(KeyRecord(queue.keys.Pop()));
+    }
+    events.insert(events.end(), queue.late.begin(), queue.late.end());
+    queue.late.clear();
+    GiveBack(std::move(events));
+    if (g_modeActive.exchange(false)) {
+        SetConsoleMode(g_input, g_originalInput);
+    }
+    m_suspended = true;
 }
 
 CTerminalLineInput::~CTerminalLineInput()

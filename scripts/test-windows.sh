@@ -8,7 +8,8 @@
 # in build-win/wineprefix.
 # Expects the native build in build/ (for the pictures and the Linux-side
 # tests), as test.sh leaves it.
-# QV_STRESS_ROUNDS=N runs the Wine tests through stress-tests.sh, N times over.
+# QV_STRESS_ROUNDS=N runs the Wine unit tests N times over beside a CPU hog on
+# every core, and the Wine system tests through stress-tests.sh, N times over.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/setup.sh
@@ -28,7 +29,9 @@ ready=$(mktemp)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
 xvfb=$!
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+hogs=()
 cleanup() {
+  kill "${hogs[@]}" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
   rm -f "$ready"
@@ -44,7 +47,15 @@ wineserver -p
 "$QV_ROOT/scripts/wine-run.sh" "$WINEPREFIX" wineboot --init >/dev/null 2>&1 || true
 
 echo "== Windows unit tests under Wine"
-(cd "$build" && ctest -j "$jobs" --output-on-failure) || status=1
+if [ -n "${QV_STRESS_ROUNDS:-}" ]; then # beside a CPU hog on every core
+  for _ in $(seq "$jobs"); do
+    (while :; do :; done) &
+    hogs+=($!)
+  done
+fi
+(cd "$build" && ctest -j "$jobs" --output-on-failure \
+  ${QV_STRESS_ROUNDS:+--repeat until-fail:"$QV_STRESS_ROUNDS"}) || status=1
+kill "${hogs[@]}" 2>/dev/null || true
 
 echo "== The Windows zip, the game from it under Wine, and its resources"
 "$QV_ROOT/scripts/build-windows.sh"

@@ -116,7 +116,8 @@ class X:
 
     def screen(self):
         """The screen as (x, y) -> 0xRRGGBB; xwd's header is of big-endian 32-bit words."""
-        data = self.run('xwd', '-root', '-silent', text=False)
+        while len(data := self.run('xwd', '-root', '-silent', text=False)) < 100:
+            pass  # xwd now and then fails while Wine changes its windows: look again
         head = struct.unpack('>25I', data[:100])
         start, size, line = head[0] + head[19] * 12, head[11] // 8, head[12]
         order = 'little' if head[7] == 0 else 'big'

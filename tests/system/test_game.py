@@ -354,9 +354,8 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
 
     def test_console_window(self):  # beside a window manager, which focuses every new window
         """The console gets the keyboard back, shows the help cleared and the game's title."""
-        x, views = X((1280, 1024), wm=True), self.enterContext(tempfile.TemporaryDirectory())
+        x, views = X((1280, 1024), wm=True), self.enterContext(tempfile.TemporaryDirectory()) + '/v'
         self.addCleanup(x.stop)
-        views += '/views'
         console = subprocess.Popen(self.wine[:2] + ['wineconsole', os.environ.get(
             'QV_WINDOWS_HELPER'), views, self.wine[2]], cwd=self.folder,
             env=dict(os.environ, **x.env))

@@ -29,12 +29,13 @@ int main(int argc, char** argv)
     SetConsoleTitleA("qvwatch");
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE), screen = GetStdHandle(STD_OUTPUT_HANDLE);
     INPUT_RECORD key{};
-    DWORD count = 0;
+    DWORD count = 0, status = 0, written = 0;
     while (ReadConsoleInputA(input, &key, 1, &count) != 0 &&
            !(key.EventType == KEY_EVENT && key.Event.KeyEvent.uChar.AsciiChar == 'g'))
         ;
-    STARTUPINFOA start{sizeof start};
+    STARTUPINFOA start{};
     PROCESS_INFORMATION game{};
+    start.cb = sizeof start;
     std::string command = std::string("\"") + argv[2] + "\"";
     if (argc != 3 || !CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                      nullptr, &start, &game))
@@ -43,12 +44,10 @@ int main(int argc, char** argv)
     for (int look = 1, running = 1; running; ++look) {
         running = WaitForSingleObject(game.hProcess, 20) == WAIT_TIMEOUT; // a screen's pace
         std::string view = "look " + std::to_string(look) + "\n" + View(screen);
-        DWORD status = 0;
         if (!running && GetExitCodeProcess(game.hProcess, &status))
             view += "exit " + std::to_string(status) + "\n";
         HANDLE report =
             CreateFileA(next.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
         WriteFile(report, view.data(), static_cast<DWORD>(view.size()), &written, nullptr);
         CloseHandle(report); // then the view replaces the last one at once
         MoveFileExA(next.c_str(), argv[1], MOVEFILE_REPLACE_EXISTING);
