@@ -105,58 +105,47 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
         EXPECT_EQ(Corner(),
                   std::vector<std::uint32_t>({0x404040, 0x404040, 0xF0F0F0, reset, reset}));
     }
-    // F11, Alt+Enter and the zoom keys close an open menu themselves, before the size change
-    // they cause is seen: a watch sees each size change as SDL makes it. Zooms leave fullscreen.
-    std::vector<int> seen; // per size change: the menu open (1) or closed (0)
-    const SDL_EventFilter watch = [](void* list, SDL_Event* e) {
+    // Keys pressed with the menu open: {key, modifiers, repeat, then the width (-1: any), full-
+    // screen, menu open}. F11, Alt+Enter and zooms close it themselves before the size change they
+    // cause (a watch sees each as SDL makes it); zooms leave fullscreen, which is the desktop's
+    // kind; held keys and digits with Ctrl or Alt do nothing.
+    constexpr int F11 = SDLK_F11, ALT = KMOD_LALT, CTRL = KMOD_LCTRL, KP = SDLK_KP_ENTER;
+    const int keys[][6] = {
+        {F11, 0, 1, 320, 0, 1},     {F11, 0, 0, -1, 1, 0},         {SDLK_2, 0, 0, 640, 0, 0},
+        {F11, 0, 0, -1, 1, 0},      {KP, ALT, 0, -1, 0, 0},        {SDLK_RETURN, ALT, 0, -1, 1, 0},
+        {SDLK_4, 0, 0, 1280, 0, 0}, {SDLK_2, CTRL, 0, 1280, 0, 1}, {SDLK_2, ALT, 0, 1280, 0, 1},
+        {SDLK_2, 0, 1, 1280, 0, 1}, {SDLK_KP_2, 0, 0, 640, 0, 0},  {SDLK_1, 0, 0, 320, 0, 0}};
+    int changes[2] = {}; // size changes seen with the menu closed, open
+    const SDL_EventFilter watch = [](void* seen, SDL_Event* e) {
         if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            static_cast<std::vector<int>*>(list)->push_back(FrameWindowMenu().IsOpen());
+            ++static_cast<int*>(seen)[FrameWindowMenu().IsOpen()];
         return 0;
     };
-    SDL_AddEventWatch(watch, &seen);
-    for (const SDL_Keycode key : {SDLK_F11, SDLK_2, SDLK_F11, SDLK_RETURN, SDLK_F11, SDLK_4}) {
-        events[2] = {SDL_KEYDOWN}, events[2].key.keysym.sym = key; // a menu opens first
-        events[2].key.keysym.mod = key == SDLK_RETURN ? KMOD_LALT : KMOD_NONE;
-        SDL_PushEvent(&events[1]), SDL_PushEvent(&events[2]), screen.Refresh();
+    SDL_AddEventWatch(watch, changes);
+    const auto shown = [&screen](std::vector<SDL_Event> events, int wide) {
+        for (SDL_Event& event : events)
+            SDL_PushEvent(&event);
+        int width = 0;
+        screen.Refresh(), SDL_GetWindowSize(FrameWindowSdlWindow(), &width, nullptr);
+        const Uint32 full =
+            SDL_GetWindowFlags(FrameWindowSdlWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+        return std::vector<int>{wide < 0 ? wide : width, full == SDL_WINDOW_FULLSCREEN_DESKTOP,
+                                FrameWindowMenu().IsOpen()};
+    };
+    for (const auto& [key, mod, repeat, wide, full, menu] : keys) {
+        events[2] = {SDL_KEYDOWN}, events[2].key.keysym.sym = key;
+        events[2].key.keysym.mod = Uint16(mod), events[2].key.repeat = Uint8(repeat);
+        EXPECT_EQ(shown({events[1], events[2]}, wide), (std::vector<int>{wide, full, menu})) << key;
     }
-    int width = 0, height = 0;
-    SDL_DelEventWatch(watch, &seen), SDL_GetWindowSize(FrameWindowSdlWindow(), &width, &height);
-    // On, off and 2, on, off, on, off and 4; on Windows the system, not SDL, tells of each "on".
-    EXPECT_EQ(seen, std::vector<int>(std::strcmp(SDL_GetPlatform(), "Windows") == 0 ? 5 : 8, 0));
-    EXPECT_TRUE(width == 1280 && height == 960); // out of fullscreen
-    // Held keys repeat no zoom or toggle, Ctrl or Alt with a digit is no zoom key, fullscreen is
-    // the desktop's kind, and a click beside the menu or a new size closes it. {type, key or
-    // button or window event, modifiers or x, repeat or y, width (-1: any), fullscreen, menu}
-    constexpr Uint32 KEY = SDL_KEYDOWN, CLICK = SDL_MOUSEBUTTONDOWN, LEFT = SDL_BUTTON_LEFT;
-    const int steps[][7] = {{KEY, SDLK_2, KMOD_LCTRL, 0, 1280, 0, 0},
-                            {KEY, SDLK_2, KMOD_LALT, 0, 1280, 0, 0},
-                            {KEY, SDLK_2, 0, 1, 1280, 0, 0},
-                            {KEY, SDLK_KP_2, 0, 0, 640, 0, 0},
-                            {KEY, SDLK_F11, 0, 1, 640, 0, 0},
-                            {KEY, SDLK_F11, 0, 0, -1, 1, 0},
-                            {KEY, SDLK_KP_ENTER, KMOD_LALT, 0, -1, 0, 0},
-                            {KEY, SDLK_1, 0, 0, 320, 0, 0},
-                            {CLICK, SDL_BUTTON_RIGHT, 10, 10, 320, 0, 1},
-                            {CLICK, LEFT, 10, 10, 320, 0, 1}, // its border
-                            {CLICK, LEFT, 10 + ZOOM_MENU_WIDTH, 10, 320, 0, 0},
-                            {CLICK, SDL_BUTTON_RIGHT, 10, 10, 320, 0, 1},
-                            {SDL_WINDOWEVENT, SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0, 320, 0, 0}};
-    for (const auto& [type, a, b, c, wide, full, menu] : steps) {
-        SDL_Event event{Uint32(type)};
-        if (type == KEY)
-            event.key.keysym.sym = a, event.key.keysym.mod = Uint16(b), event.key.repeat = Uint8(c);
-        else if (type == CLICK)
-            event.button.button = Uint8(a), event.button.x = b, event.button.y = c;
-        else
-            event.window.event = Uint8(a);
-        SDL_PushEvent(&event), screen.Refresh();
-        SDL_GetWindowSize(FrameWindowSdlWindow(), &width, &height);
-        const Uint32 flags = SDL_GetWindowFlags(FrameWindowSdlWindow());
-        EXPECT_EQ((std::vector<int>{wide < 0 ? wide : width,
-                                    (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
-                                        SDL_WINDOW_FULLSCREEN_DESKTOP,
-                                    FrameWindowMenu().IsOpen()}),
-                  (std::vector<int>{wide, full, menu}))
-            << &a - &steps[0][1];
-    }
+    SDL_DelEventWatch(watch, changes);
+    EXPECT_TRUE(changes[0] > 0 && changes[1] == 0) << changes[0] << ' ' << changes[1];
+    // A click on the menu's border keeps it open, one beside it or a new size closes it.
+    events[0] = events[1], events[0].button.button = SDL_BUTTON_LEFT;
+    const std::vector<int> open{320, 0, 1}, closed{320, 0, 0};
+    events[0].button.x = events[1].button.x = 10, events[0].button.y = events[1].button.y = 10;
+    EXPECT_EQ(shown({events[1], events[0]}, 320), open);
+    events[0].button.x += ZOOM_MENU_WIDTH;
+    EXPECT_EQ(shown({events[0]}, 320), closed);
+    events[2] = {SDL_WINDOWEVENT}, events[2].window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    EXPECT_EQ(shown({events[1], events[2]}, 320), closed);
 }

@@ -227,20 +227,6 @@ class Unreachable(Game):  # DISPLAY names a display that no X server serves
                       'could start only its offscreen driver, which shows nothing); the game '
                       'goes on in the terminal without it\n', game.err)
 
-class Install(unittest.TestCase):  # cmake --install right after the build play.sh makes
-    def test_installs_every_file_into_a_fresh_prefix(self):
-        prefix, g = self.enterContext(tempfile.TemporaryDirectory()), 'quorvadellix'
-        for step in (['--build', BUILD, '--target', 'qv_installed_files'],
-                     ['--install', BUILD, '--prefix', prefix]):
-            subprocess.run(['cmake', *step], check=True, stdout=subprocess.DEVNULL)
-        self.assertEqual(sorted(os.path.relpath(f, prefix) for f in glob.glob(
-            prefix + '/**', recursive=True) if os.path.isfile(f)), sorted(
-            f'games/{g} lib/games/{g}/{g} share/games/{g}/space_image.jpg share/man/man6/{g}.6.gz '
-            f'share/games/{g}/space_image_welcome.jpg share/applications/{g}.desktop '
-            f'share/metainfo/{g}.metainfo.xml share/doc/{g}/copyright share/doc/{g}/changelog.gz '
-            f'share/icons/hicolor/48x48/apps/{g}.png share/icons/hicolor/128x128/apps/{g}.png '
-            f'share/icons/hicolor/256x256/apps/{g}.png'.split()))
-
 class WindowsResources(unittest.TestCase):  # the zipped exe's resources, read back by windres
     def test_icon_version_and_manifest(self):
         folder = self.enterContext(tempfile.TemporaryDirectory())
@@ -260,13 +246,23 @@ class WindowsResources(unittest.TestCase):  # the zipped exe's resources, read b
             self.assertIn(text, rc)
         self.assertNotIn('<activeCodePage', rc)
 
-class Package(Game):
-    def test_plays_from_any_folder_and_passes_debian_checks(self):
+class Package(Game):  # cmake --install right after the build play.sh makes, and the package
+    def test_installs_plays_from_any_folder_and_passes_debian_checks(self):
         work, empty, own, half = (self.enterContext(tempfile.TemporaryDirectory()) for _ in 'four')
-        subprocess.run(['cpack', '-G', 'DEB', '-B', work], cwd=BUILD, check=True,
-                       stdout=subprocess.DEVNULL)
-        deb = glob.glob(work + '/quorvadellix_*_amd64.deb')[0]
+        for step in (['cmake', '--build', BUILD, '--target', 'qv_installed_files'], ['cmake',
+                     '--install', BUILD, '--prefix', work + '/usr'], ['cpack', '-G', 'DEB']):
+            subprocess.run(step + ['-B', work] * (step[0] == 'cpack'), cwd=BUILD, check=True,
+                           stdout=subprocess.DEVNULL)
+        deb, g = glob.glob(work + '/quorvadellix_*_amd64.deb')[0], 'quorvadellix'
         subprocess.run(['dpkg-deb', '-x', deb, work + '/root'], check=True)
+        files = lambda top: sorted(os.path.relpath(f, top) for f in glob.glob(  # noqa: E731
+            top + '/**', recursive=True) if os.path.isfile(f))
+        self.assertEqual([files(work + '/usr'), files(work + '/root/usr')], [sorted(
+            f'games/{g} lib/games/{g}/{g} share/games/{g}/space_image.jpg share/man/man6/{g}.6.gz '
+            f'share/games/{g}/space_image_welcome.jpg share/applications/{g}.desktop '
+            f'share/metainfo/{g}.metainfo.xml share/doc/{g}/copyright share/doc/{g}/changelog.gz '
+            f'share/icons/hicolor/48x48/apps/{g}.png share/icons/hicolor/128x128/apps/{g}.png '
+            f'share/icons/hicolor/256x256/apps/{g}.png'.split())] * 2)
         jpeg(own + '/space_image.jpg', 64, 48)  # the player's own win, even when refused
         jpeg(own + '/space_image_welcome.jpg', 32, 48)
         jpeg(half + '/space_image.jpg', 32, 48)  # one of them alone: the installed pair
