@@ -109,10 +109,11 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     // screen, menu open}. F11, Alt+Enter and zooms close it themselves before the size change they
     // cause (a watch sees each as SDL makes it); zooms leave fullscreen, which is the desktop's
     // kind; held keys and digits with Ctrl or Alt do nothing.
-    constexpr int F11 = SDLK_F11, ALT = KMOD_LALT, CTRL = KMOD_LCTRL, KP = SDLK_KP_ENTER;
+    constexpr int F11 = SDLK_F11, ALT = KMOD_LALT, RALT = KMOD_RALT, CTRL = KMOD_LCTRL,
+                  ENTER = SDLK_RETURN, KP = SDLK_KP_ENTER;
     const int keys[][6] = {
         {F11, 0, 1, 320, 0, 1},     {F11, 0, 0, -1, 1, 0},         {SDLK_2, 0, 0, 640, 0, 0},
-        {F11, 0, 0, -1, 1, 0},      {KP, ALT, 0, -1, 0, 0},        {SDLK_RETURN, ALT, 0, -1, 1, 0},
+        {F11, 0, 0, -1, 1, 0},      {KP, ALT, 0, -1, 0, 0},        {ENTER, RALT, 0, -1, 1, 0},
         {SDLK_4, 0, 0, 1280, 0, 0}, {SDLK_2, CTRL, 0, 1280, 0, 1}, {SDLK_2, ALT, 0, 1280, 0, 1},
         {SDLK_2, 0, 1, 1280, 0, 1}, {SDLK_KP_2, 0, 0, 640, 0, 0},  {SDLK_1, 0, 0, 320, 0, 0}};
     int changes[2] = {}; // size changes seen with the menu closed, open

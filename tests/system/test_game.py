@@ -227,25 +227,6 @@ class Unreachable(Game):  # DISPLAY names a display that no X server serves
                       'could start only its offscreen driver, which shows nothing); the game '
                       'goes on in the terminal without it\n', game.err)
 
-class WindowsResources(unittest.TestCase):  # the zipped exe's resources, read back by windres
-    def test_icon_version_and_manifest(self):
-        folder = self.enterContext(tempfile.TemporaryDirectory())
-        exe = zipfile.ZipFile(ZIP).extract('quorvadellix-windows-x64/quorvadellix.exe', folder)
-        rc = subprocess.run(['x86_64-w64-mingw32-windres', '-i', exe, '-O', 'rc'],
-                            capture_output=True, text=True, check=True).stdout.replace('""', '"')
-        with open(os.path.dirname(__file__) + '/../../CMakeLists.txt') as cmake:
-            v = re.search(r'project\(\S+ VERSION (\d+)\.(\d+)', cmake.read()).groups()
-        # The group icon's entries: width and height (0 for 256) in octal, planes, bits.
-        self.assertEqual([int(w, 8) or 256 for w, h in re.findall(
-            r'"\\(\d+)\\(\d+)\\000\\000", 1, 32,', rc) if w == h], [16, 32, 48, 256])
-        for text in (f'FILEVERSION {v[0]}, {v[1]}, 0, 0', '"ProductName", "Quorvadellix"',
-                     f'"FileVersion", "{v[0]}.{v[1]}"', f'"ProductVersion", "{v[0]}.{v[1]}"',
-                     '"OriginalFilename", "quorvadellix.exe"', '"FileDescription", "Quorvadellix, ',
-                     '<requestedExecutionLevel level="asInvoker"',
-                     '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'):
-            self.assertIn(text, rc)
-        self.assertNotIn('<activeCodePage', rc)
-
 class Package(Game):  # cmake --install right after the build play.sh makes, and the package
     def test_installs_plays_from_any_folder_and_passes_debian_checks(self):
         work, empty, own, half = (self.enterContext(tempfile.TemporaryDirectory()) for _ in 'four')
@@ -333,6 +314,21 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         self.assertLessEqual(names, {name + '.DLL' for name in (
             'ADVAPI32 GDI32 IMM32 KERNEL32 MSVCRT OLE32 OLEAUT32 SETUPAPI SHELL32 USER32 VERSION '
             'WINMM').split()})
+        # Its resources as windres reads them back: icon, version, manifest.
+        rc = subprocess.run(['x86_64-w64-mingw32-windres', '-i', self.wine[2], '-O', 'rc'],
+                            capture_output=True, text=True, check=True).stdout.replace('""', '"')
+        with open(os.path.dirname(__file__) + '/../../CMakeLists.txt') as cmake:
+            v = re.search(r'project\(\S+ VERSION (\d+)\.(\d+)', cmake.read()).groups()
+        # The group icon's entries: width and height (0 for 256) in octal, planes, bits.
+        self.assertEqual([int(w, 8) or 256 for w, h in re.findall(
+            r'"\\(\d+)\\(\d+)\\000\\000", 1, 32,', rc) if w == h], [16, 32, 48, 256])
+        for text in (f'FILEVERSION {v[0]}, {v[1]}, 0, 0', '"ProductName", "Quorvadellix"',
+                     f'"FileVersion", "{v[0]}.{v[1]}"', f'"ProductVersion", "{v[0]}.{v[1]}"',
+                     '"OriginalFilename", "quorvadellix.exe"', '"FileDescription", "Quorvadellix, ',
+                     '<requestedExecutionLevel level="asInvoker"',
+                     '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'):
+            self.assertIn(text, rc)
+        self.assertNotIn('<activeCodePage', rc)
 
     def test_window(self):
         x, (w, h, rgb) = X(), decode(BUILD + '/space_image_welcome.jpg')
