@@ -251,8 +251,7 @@ class Package(Game):  # cmake --install right after the build play.sh makes, and
         for cwd, *result in [(empty, *played), (half, *played), (
                 own, 1, '', 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 '
                 'pixels but space_image.jpg is 64 x 48; both pictures must have the same size\n')]:
-            game = self.game(cwd, False, argv=[work + '/root/usr/games/quorvadellix'],
-                             keys='Ann\r')
+            game = self.game(cwd, False, argv=[work + '/root/usr/games/quorvadellix'], keys='Ann\r')
             if result[0] == 0:  # the launcher hands its process over: signals reach the game
                 game.expect('HELP MENU')
                 self.assertEqual(os.readlink(f'/proc/{game.proc.pid}/exe'),
