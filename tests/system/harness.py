@@ -25,7 +25,7 @@ class Child:
     def __init__(self, argv, cwd, env, tty):
         # On pipes the test keeps the read end, to see what is unread.
         self.slave, self.master = pty.openpty()[::-1] if tty else os.pipe()
-        self.out = self.err = ''
+        self.out, self.err, self.outlived = '', '', False
         self.proc = subprocess.Popen(
             argv, cwd=cwd, env=dict(os.environ, **env), stdin=self.slave,
             stdout=self.slave if tty else subprocess.PIPE, stderr=subprocess.PIPE,
@@ -67,7 +67,10 @@ class Child:
         """Until it is reaped and all it wrote is read; its status, or minus its signal."""
         self.wait(lambda: self.proc.poll() is not None, 'the end')
         self.slave = os.close(self.slave) or -1  # then the terminal reports its end
-        self.wait(lambda: not self.fds, 'the end of the output')
+        if self.outlived:  # all it wrote is there, though a process it started holds its pipes
+            while self.fds and select.select(list(self.fds), [], [], 0.1)[0]:
+                self.pump()
+        self.wait(lambda: self.outlived or not self.fds, 'the end of the output')
         return self.proc.returncode
 
     def kill(self):

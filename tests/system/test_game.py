@@ -273,6 +273,10 @@ class Package(Game):  # cmake --install right after the build play.sh makes, and
                        f' && lintian --fail-on error,warning {deb}', shell=True, check=True)
 
 class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the display DISPLAY names
+    def game(self, *args, **kwargs):  # Wine's desktop process, when a game starts it, keeps its
+        (child := super().game(*args, **kwargs)).outlived = True  # standard error open
+        return child
+
     @classmethod
     def setUpClass(cls):
         with zipfile.ZipFile(ZIP) as archive:
