@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <poll.h>
 #include <termios.h>
@@ -192,36 +191,6 @@ int TerminalPollByte()
 int TerminalWaitByte()
 {
     return ReadByte();
-}
-
-void TerminalWrite(const char* bytes, std::size_t count)
-{
-    TerminalInit();
-    std::fflush(stdout);
-    while (count > 0) {
-        const ssize_t written = write(STDOUT_FILENO, bytes, count);
-        if (written > 0) {
-            bytes += written;
-            count -= static_cast<std::size_t>(written);
-        } else if (written < 0 && errno == EINTR) {
-            continue;
-        } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd waitFor{STDOUT_FILENO, POLLOUT, 0};
-            poll(&waitFor, 1, -1);
-        } else {
-            return; // the terminal is gone: nothing left to tell
-        }
-    }
-}
-
-void TerminalPutChar(char c)
-{
-    TerminalWrite(&c, 1);
-}
-
-void TerminalClear()
-{
-    TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
 }
 
 void TerminalRestore()

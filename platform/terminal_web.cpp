@@ -20,10 +20,6 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <unistd.h>
-
 namespace {
 
 // Keys typed in the page's terminal that the game has not read yet. A person
@@ -121,33 +117,6 @@ int TerminalWaitByte()
         qv_wait(0, KEY_WAIT_MS);
     }
     return g_pageKeys.Pop();
-}
-
-void TerminalWrite(const char* bytes, std::size_t count)
-{
-    TerminalInit();
-    std::fflush(stdout);
-    while (count > 0) {
-        const ssize_t written = write(STDOUT_FILENO, bytes, count);
-        if (written > 0) {
-            bytes += written;
-            count -= static_cast<std::size_t>(written);
-        } else if (written < 0 && errno == EINTR) {
-            continue;
-        } else {
-            return; // the page took no more: nothing left to tell
-        }
-    }
-}
-
-void TerminalPutChar(char c)
-{
-    TerminalWrite(&c, 1);
-}
-
-void TerminalClear()
-{
-    TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
 }
 
 void TerminalRestore() {}

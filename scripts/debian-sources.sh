@@ -59,3 +59,36 @@ qv_fetch_sources() {
     (cd "$work" && dpkg-source --no-check -x "$file" >&2)
   done
 }
+
+# qv_start_build NAME KEY: the cache folder NAME-KEY for a set of libraries
+# (KEY made safe as a folder name) in $prefix. When it is complete, prints it
+# and ends the script; otherwise takes NAME's lock, empties $prefix and makes
+# a scratch folder $work that goes away with the script.
+qv_start_build() {
+  local cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvadellix
+  prefix=$cache/$1-${2//[^A-Za-z0-9._+-]/_}
+  qv_reuse_or_lock "$prefix" "$cache/.$1-deps.lock"
+  work=$(mktemp -d "$cache/build.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  # Installed in place (the packages' CMake files are relocatable only in
+  # part); the marker file says the folder is complete.
+  rm -rf "$prefix"
+}
+
+# qv_cmake_install NAME SOURCE_DIR CMAKE_ARGS...: configures SOURCE_DIR with
+# the command in the array QV_CONFIGURE (a release build installing into
+# $prefix), builds and installs it, logging to $work/NAME.log; on a failure
+# shows the log's end and ends the script. The caller defines log.
+qv_cmake_install() {
+  local name=$1 src=$2
+  shift 2
+  log "building $name"
+  "${QV_CONFIGURE[@]}" -S "$src" -B "$work/build-$name" -G "Unix Makefiles" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$work/$name.log" 2>&1 &&
+    cmake --build "$work/build-$name" -j "$(nproc)" >>"$work/$name.log" 2>&1 &&
+    cmake --install "$work/build-$name" >>"$work/$name.log" 2>&1 || {
+    tail -n 40 "$work/$name.log" >&2
+    log "building $name failed"
+    exit 1
+  }
+}

@@ -30,15 +30,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 SDL_SRC=$(qv_source_of libsdl2-dev)
 JPEG_SRC=$(qv_source_of libjpeg62-turbo-dev)
 EMCC_VERSION=$(dpkg-query -W -f='${Version}' emscripten)-binaryen-$(dpkg-query -W -f='${Version}' binaryen)
-key="r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-emscripten-$EMCC_VERSION"
-key=${key//[^A-Za-z0-9._+-]/_}
-
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvadellix
-prefix=$cache/web-$key
-qv_reuse_or_lock "$prefix" "$cache/.web-deps.lock"
-
-work=$(mktemp -d "$cache/build.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+qv_start_build web "r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-emscripten-$EMCC_VERSION"
 log "building SDL2 and libjpeg-turbo for the browser into $prefix"
 
 log "fetching $SDL_SRC and $JPEG_SRC"
@@ -46,31 +38,14 @@ qv_fetch_sources "$work" "$SDL_SRC" "$JPEG_SRC"
 
 # CMake runs the programs of its try-run checks under Node.js; Node's
 # built-in fetch breaks programs made by emscripten, so it is switched off.
-emulator="$(command -v node);--no-experimental-fetch"
-stage=$prefix
-rm -rf "$stage"
-jobs=$(nproc)
-web_build() { # web_build NAME SOURCE_DIR CMAKE_ARGS...
-  local name=$1 src=$2
-  shift 2
-  log "building $name"
-  emcmake cmake -S "$src" -B "$work/build-$name" -G "Unix Makefiles" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$stage" "$@" >"$work/$name.log" 2>&1 &&
-    cmake --build "$work/build-$name" -j "$jobs" >>"$work/$name.log" 2>&1 &&
-    cmake --install "$work/build-$name" >>"$work/$name.log" 2>&1 || {
-    tail -n 40 "$work/$name.log" >&2
-    log "building $name failed"
-    exit 1
-  }
-}
+QV_CONFIGURE=(emcmake cmake "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch")
 
 # Only the video, events and rendering parts are used by the game, and the
 # browser build runs on one thread.
-web_build sdl2 "$(ls -d "$work"/libsdl2-*/)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+qv_cmake_install sdl2 "$(ls -d "$work"/libsdl2-*/)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL_AUDIO=OFF -DSDL_HAPTIC=OFF -DSDL_JOYSTICK=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF \
   -DSDL_POWER=OFF -DSDL_THREADS=OFF
-web_build libjpeg-turbo "$(ls -d "$work"/libjpeg-turbo-*/)" -DENABLE_SHARED=OFF \
+qv_cmake_install libjpeg-turbo "$(ls -d "$work"/libjpeg-turbo-*/)" -DENABLE_SHARED=OFF \
   -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF
 
 touch "$prefix/.complete"

@@ -25,46 +25,20 @@ SDL_SRC=$(qv_source_of libsdl2-dev)
 JPEG_SRC=$(qv_source_of libjpeg62-turbo-dev)
 GTEST_VERSION=$(dpkg-query -W -f='${Version}' libgtest-dev)
 CC_VERSION=$("$CC" -dumpfullversion)-$(dpkg-query -W -f='${Version}' gcc-mingw-w64-x86-64-posix)
-key="r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-gtest-$GTEST_VERSION-gcc-$CC_VERSION"
-key=${key//[^A-Za-z0-9._+-]/_}
-
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvadellix
-prefix=$cache/windows-$key
-qv_reuse_or_lock "$prefix" "$cache/.windows-deps.lock"
-
-work=$(mktemp -d "$cache/build.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+qv_start_build windows "r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-gtest-$GTEST_VERSION-gcc-$CC_VERSION"
 log "building SDL2, libjpeg-turbo and GoogleTest for Windows into $prefix"
 
 log "fetching $SDL_SRC and $JPEG_SRC"
 qv_fetch_sources "$work" "$SDL_SRC" "$JPEG_SRC"
-
-# Installed in place (the packages' CMake files are relocatable only in
-# part); the marker file says the folder is complete.
-stage=$prefix
-rm -rf "$stage"
-jobs=$(nproc)
-cross_build() { # cross_build NAME SOURCE_DIR CMAKE_ARGS...
-  local name=$1 src=$2
-  shift 2
-  log "building $name"
-  cmake -S "$src" -B "$work/build-$name" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$stage" "$@" >"$work/$name.log" 2>&1 &&
-    cmake --build "$work/build-$name" -j "$jobs" >>"$work/$name.log" 2>&1 &&
-    cmake --install "$work/build-$name" >>"$work/$name.log" 2>&1 || {
-    tail -n 40 "$work/$name.log" >&2
-    log "building $name failed"
-    exit 1
-  }
-}
+QV_CONFIGURE=(cmake -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN")
 
 # Only the video, events and rendering parts are used by the game.
-cross_build sdl2 "$(ls -d "$work"/libsdl2-*/)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+qv_cmake_install sdl2 "$(ls -d "$work"/libsdl2-*/)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL_AUDIO=OFF -DSDL_HAPTIC=OFF -DSDL_JOYSTICK=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF
-cross_build libjpeg-turbo "$(ls -d "$work"/libjpeg-turbo-*/)" -DENABLE_SHARED=OFF \
+qv_cmake_install libjpeg-turbo "$(ls -d "$work"/libjpeg-turbo-*/)" -DENABLE_SHARED=OFF \
   -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON \
   -DCMAKE_ASM_NASM_COMPILER=nasm
-cross_build googletest /usr/src/googletest -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
+qv_cmake_install googletest /usr/src/googletest -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
 
 touch "$prefix/.complete"
 log "done"
