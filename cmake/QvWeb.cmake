@@ -3,7 +3,7 @@
 # writes quorvadellix.js, quorvadellix.wasm and quorvadellix.data (the two
 # pictures, at the root of the module's file system, where the game runs).
 #
-# QV_WEB_DEPS names the folder where scripts/web-deps.sh installed SDL2 and
+# QV_WEB_DEPS names the folder where scripts/lib/build-web-libs.sh installed SDL2 and
 # libjpeg-turbo; QV_PICTURES_DIR the folder holding the pictures a native
 # build drew.
 set(QV_WEB_DEPS "" CACHE PATH "Folder holding the browser builds of SDL2 and libjpeg-turbo")

@@ -3,7 +3,7 @@
 # so the program imports only the system DLLs every Windows has.
 #
 # QV_WINDOWS_DEPS (cache variable or environment) names the folder where
-# scripts/windows-deps.sh installed SDL2, libjpeg-turbo and GoogleTest.
+# scripts/lib/build-windows-libs.sh installed SDL2, libjpeg-turbo and GoogleTest.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -5,8 +5,10 @@
 # licence texts), and dist/quorvadellix-web.zip.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=scripts/setup.sh
-source "$QV_ROOT/scripts/setup.sh"
+# shellcheck source=scripts/lib/packages.sh
+source "$QV_ROOT/scripts/lib/packages.sh"
+# shellcheck source=scripts/lib/cmake-build.sh
+source "$QV_ROOT/scripts/lib/cmake-build.sh"
 qv_install_packages "${QV_WEB_PACKAGES[@]}"
 # Node.js and npm from PATH; Debian's when there are none.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
@@ -16,19 +18,16 @@ fi
 # comes first on PATH.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
-# The pictures and icons are drawn by the picture generator of a native build, the same
-# folder and settings that play.sh and test.sh use.
-mkdir -p "$QV_ROOT/build" "$QV_ROOT/build-web"
-QV_BUILD_TARGETS="qv_pictures qv_icons" qv_configure_and_build "$QV_ROOT/build" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-deps=$("$QV_ROOT/scripts/web-deps.sh")
+mkdir -p "$QV_ROOT/build-web"
+qv_build_native_pictures "$QV_ROOT"
+deps=$("$QV_ROOT/scripts/lib/build-web-libs.sh")
 # CMake runs its try-run checks under Node.js, without Node's built-in fetch,
 # which breaks programs made by emscripten.
-QV_BUILD_TARGETS="quorvadellix" qv_configure_and_build "$QV_ROOT/build-web" \
+QV_BUILD_TARGETS="quorvadellix" qv_configure_and_build "$QV_ROOT" "$QV_ROOT/build-web" \
   -DCMAKE_TOOLCHAIN_FILE="$(em-config EMSCRIPTEN_ROOT)/cmake/Modules/Platform/Emscripten.cmake" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node);--no-experimental-fetch" \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DQV_BUILD_TESTS=OFF -DQV_WEB_DEPS="$deps" \
-  -DQV_PICTURES_DIR="$QV_ROOT/build" >/dev/null
+  -DQV_PICTURES_DIR="$QV_ROOT/build"
 
 # The terminal widget, at the versions the lockfile names.
 web=$QV_ROOT/web

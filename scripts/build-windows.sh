@@ -4,19 +4,18 @@
 # and a short text on how to play.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=scripts/setup.sh
-source "$QV_ROOT/scripts/setup.sh"
+# shellcheck source=scripts/lib/packages.sh
+source "$QV_ROOT/scripts/lib/packages.sh"
+# shellcheck source=scripts/lib/cmake-build.sh
+source "$QV_ROOT/scripts/lib/cmake-build.sh"
 qv_install_packages "${QV_WINDOWS_PACKAGES[@]}"
 
-# The pictures and icons are drawn by the picture generator of a native build, the
-# same folder and settings that play.sh and test.sh use.
-mkdir -p "$QV_ROOT/build" "$QV_ROOT/build-win"
-QV_BUILD_TARGETS="qv_pictures qv_icons" qv_configure_and_build "$QV_ROOT/build" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-deps=$("$QV_ROOT/scripts/windows-deps.sh")
-QV_BUILD_TARGETS="quorvadellix" qv_configure_and_build "$QV_ROOT/build-win" \
+mkdir -p "$QV_ROOT/build-win"
+qv_build_native_pictures "$QV_ROOT"
+deps=$("$QV_ROOT/scripts/lib/build-windows-libs.sh")
+QV_BUILD_TARGETS="quorvadellix" qv_configure_and_build "$QV_ROOT" "$QV_ROOT/build-win" \
   -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-w64-x86_64.cmake" -DQV_WINDOWS_DEPS="$deps" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_PICTURES_DIR="$QV_ROOT/build" >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_PICTURES_DIR="$QV_ROOT/build"
 
 name=quorvadellix-windows-x64
 stage=$QV_ROOT/dist/$name

@@ -13,7 +13,7 @@ cd "$work"
 if printf 'Ann\rkykn' | SDL_VIDEODRIVER=dummy timeout 300 valgrind --quiet \
     --leak-check=full --show-leak-kinds=definite,indirect \
     --errors-for-leak-kinds=definite,indirect --error-exitcode=99 \
-    --suppressions="$root/scripts/valgrind.supp" \
+    --suppressions="$root/scripts/lib/valgrind.supp" \
     "$build/quorvadellix" >"$work/out.txt" 2>"$work/valgrind.txt"; then
   if ! grep -q 'Good Job, Ann !' "$work/out.txt"; then
     echo "memcheck: the session did not run to its end" >&2

@@ -4,8 +4,8 @@
 # Usage: play-web.sh [PORT]   (8000 unless given; 0 takes any free port)
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=scripts/setup.sh
-source "$QV_ROOT/scripts/setup.sh"
+# shellcheck source=scripts/lib/packages.sh
+source "$QV_ROOT/scripts/lib/packages.sh"
 qv_install_packages python3
 
 "$QV_ROOT/scripts/build-web.sh" >&2

@@ -5,8 +5,8 @@
 # tests), as test.sh leaves it.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=scripts/setup.sh
-source "$QV_ROOT/scripts/setup.sh"
+# shellcheck source=scripts/lib/packages.sh
+source "$QV_ROOT/scripts/lib/packages.sh"
 qv_install_packages "${QV_WEB_TEST_PACKAGES[@]}"
 status=0
 

@@ -12,16 +12,18 @@
 # every core, and the Wine system tests through stress-tests.sh, N times over.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=scripts/setup.sh
-source "$QV_ROOT/scripts/setup.sh"
+# shellcheck source=scripts/lib/packages.sh
+source "$QV_ROOT/scripts/lib/packages.sh"
+# shellcheck source=scripts/lib/cmake-build.sh
+source "$QV_ROOT/scripts/lib/cmake-build.sh"
 qv_install_packages "${QV_WINDOWS_PACKAGES[@]}" "${QV_WINDOWS_TEST_PACKAGES[@]}"
 jobs=$(nproc)
 status=0
 
-deps=$("$QV_ROOT/scripts/windows-deps.sh")
+deps=$("$QV_ROOT/scripts/lib/build-windows-libs.sh")
 build=$QV_ROOT/build-win
 mkdir -p "$build"
-qv_configure_and_build "$build" -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-w64-x86_64.cmake" \
+qv_configure_and_build "$QV_ROOT" "$build" -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DQV_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_PICTURES_DIR="$QV_ROOT/build"
 
 # Wine needs an X server from its first call on.
@@ -30,6 +32,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$ready" >/dev
 xvfb=$!
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
 hogs=()
+# shellcheck disable=SC2317 # run by the trap below
 cleanup() {
   kill "${hogs[@]}" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
@@ -41,10 +44,11 @@ for _ in $(seq 100); do
   grep -q . "$ready" && break
   sleep 0.1
 done
-export DISPLAY=:$(head -n 1 "$ready")
+DISPLAY=:$(head -n 1 "$ready")
+export DISPLAY
 mkdir -p "$WINEPREFIX"
 wineserver -p
-"$QV_ROOT/scripts/wine-run.sh" "$WINEPREFIX" wineboot --init >/dev/null 2>&1 || true
+"$QV_ROOT/tests/windows/wine-run.sh" "$WINEPREFIX" wineboot --init >/dev/null 2>&1 || true
 
 echo "== Windows unit tests under Wine"
 if [ -n "${QV_STRESS_ROUNDS:-}" ]; then # beside a CPU hog on every core

@@ -3,8 +3,10 @@
 # build and one with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=scripts/setup.sh
-source "$QV_ROOT/scripts/setup.sh"
+# shellcheck source=scripts/lib/packages.sh
+source "$QV_ROOT/scripts/lib/packages.sh"
+# shellcheck source=scripts/lib/cmake-build.sh
+source "$QV_ROOT/scripts/lib/cmake-build.sh"
 
 qv_install_packages "${QV_PACKAGES[@]}" "${QV_TEST_PACKAGES[@]}" "${QV_PACKAGE_PACKAGES[@]}"
 
@@ -18,7 +20,7 @@ fi
 
 echo "== Normal build"
 mkdir -p "$QV_ROOT/build"
-qv_configure_and_build "$QV_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_TESTS=ON \
+qv_configure_and_build "$QV_ROOT" "$QV_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_TESTS=ON \
   -DQV_BUILD_BENCH=ON -DQV_WINDOWS_ZIP=
 if [ -x "$QV_ROOT/scripts/fuzz.sh" ]; then
   echo "== Fuzzing"
@@ -30,7 +32,7 @@ echo "== Memory check (valgrind)"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
 mkdir -p "$QV_ROOT/build-asan"
-qv_configure_and_build "$QV_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON \
+qv_configure_and_build "$QV_ROOT" "$QV_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON \
   -DQV_BUILD_TESTS=ON
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:abort_on_error=0:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}

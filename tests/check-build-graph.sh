@@ -25,4 +25,4 @@ if ! order=$(tsort "$work/edges" 2>"$work/tsort.log"); then
   echo "error: the libraries above link each other in a cycle; make the graph a tree" >&2
   exit 1
 fi
-echo "The libraries, bottom-up:" $(echo "$order" | grep '^qv_' | tac)
+echo "The libraries, bottom-up: $(echo "$order" | grep '^qv_' | tac | tr '\n' ' ')"

@@ -1,6 +1,11 @@
-# What windows-deps.sh and web-deps.sh share: building libraries once into a
-# cache folder under a lock, from Debian's own sources of the versions
-# installed here. Sourced, not run.
+# shellcheck shell=bash
+# What build-windows-libs.sh and build-web-libs.sh share: building libraries
+# once into a cache folder under a lock, from Debian's own sources of the
+# versions installed here. Sourced, not run.
+#
+# Defines: qv_source_of, qv_start_build (which sets QV_DEPS_PREFIX and
+# QV_DEPS_WORK), qv_fetch_sources, qv_cmake_install and qv_deps_log. Needs:
+# apt-get, dpkg-source, flock and cmake; nothing from its caller.
 
 # qv_source_of PACKAGE: the source package and version PACKAGE was built from,
 # as NAME=VERSION for apt-get source.
@@ -60,35 +65,48 @@ qv_fetch_sources() {
   done
 }
 
+# qv_deps_log TEXT...: one line of progress on standard error, named after
+# the set of libraries being built.
+qv_deps_log() { echo "${QV_DEPS_NAME:-libraries}: $*" >&2; }
+
 # qv_start_build NAME KEY: the cache folder NAME-KEY for a set of libraries
-# (KEY made safe as a folder name) in $prefix. When it is complete, prints it
-# and ends the script; otherwise takes NAME's lock, empties $prefix and makes
-# a scratch folder $work that goes away with the script.
+# (KEY made safe as a folder name), in QV_DEPS_PREFIX. When it is complete,
+# prints it and ends the script; otherwise takes NAME's lock, empties the
+# folder and makes a scratch folder QV_DEPS_WORK that goes away with the
+# script.
 qv_start_build() {
   local cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvadellix
-  prefix=$cache/$1-${2//[^A-Za-z0-9._+-]/_}
-  qv_reuse_or_lock "$prefix" "$cache/.$1-deps.lock"
-  work=$(mktemp -d "$cache/build.XXXXXX")
-  trap 'rm -rf "$work"' EXIT
+  QV_DEPS_NAME=$1
+  QV_DEPS_PREFIX=$cache/$1-${2//[^A-Za-z0-9._+-]/_}
+  qv_reuse_or_lock "$QV_DEPS_PREFIX" "$cache/.$1-deps.lock"
+  QV_DEPS_WORK=$(mktemp -d "$cache/build.XXXXXX")
+  trap 'rm -rf "$QV_DEPS_WORK"' EXIT
   # Installed in place (the packages' CMake files are relocatable only in
   # part); the marker file says the folder is complete.
-  rm -rf "$prefix"
+  rm -rf "$QV_DEPS_PREFIX"
 }
 
-# qv_cmake_install NAME SOURCE_DIR CMAKE_ARGS...: configures SOURCE_DIR with
-# the command in the array QV_CONFIGURE (a release build installing into
-# $prefix), builds and installs it, logging to $work/NAME.log; on a failure
-# shows the log's end and ends the script. The caller defines log.
+# qv_cmake_install NAME SOURCE_DIR CONFIGURE_COMMAND... -- CMAKE_ARGS...:
+# configures SOURCE_DIR with CONFIGURE_COMMAND (cmake, or a wrapper around it)
+# as a release build installing into QV_DEPS_PREFIX, builds and installs it,
+# logging to QV_DEPS_WORK/NAME.log; on a failure shows the log's end and ends
+# the script. Call qv_start_build first.
 qv_cmake_install() {
-  local name=$1 src=$2
+  local name=$1 src=$2 configure=()
   shift 2
-  log "building $name"
-  "${QV_CONFIGURE[@]}" -S "$src" -B "$work/build-$name" -G "Unix Makefiles" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$work/$name.log" 2>&1 &&
-    cmake --build "$work/build-$name" -j "$(nproc)" >>"$work/$name.log" 2>&1 &&
-    cmake --install "$work/build-$name" >>"$work/$name.log" 2>&1 || {
-    tail -n 40 "$work/$name.log" >&2
-    log "building $name failed"
+  while [ "$1" != -- ]; do
+    configure+=("$1")
+    shift
+  done
+  shift
+  local build=$QV_DEPS_WORK/build-$name log=$QV_DEPS_WORK/$name.log
+  qv_deps_log "building $name"
+  if ! "${configure[@]}" -S "$src" -B "$build" -G "Unix Makefiles" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$QV_DEPS_PREFIX" "$@" >"$log" 2>&1 ||
+    ! cmake --build "$build" -j "$(nproc)" >>"$log" 2>&1 ||
+    ! cmake --install "$build" >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    qv_deps_log "building $name failed"
     exit 1
-  }
+  fi
 }
