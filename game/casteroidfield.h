@@ -42,6 +42,7 @@ public:
     void Reset();
 
     int Launched() const { return m_nLaunched; }
+    // The ship, for the tests.
     const CShip& Ship() const { return m_ship; }
     CShip& Ship() { return m_ship; }
     const CAsteroid& Asteroid(int index) const { return m_asteroids[index]; }

@@ -74,11 +74,7 @@ void CGame::HandleCommand(int command, CAsteroidField& field)
 
 void CGame::TogglePause()
 {
-    if (CTimer::IsPaused()) {
-        CTimer::Resume();
-    } else {
-        CTimer::Pause();
-    }
+    CTimer::TogglePause();
 }
 
 int CGame::Score() const

@@ -25,7 +25,6 @@ public:
     void TogglePause();
     /// Whole seconds survived (rounded half up) times 100.
     int Score() const;
-    bool QuitRequested() const { return m_quit; }
 
 private:
     bool m_quit = false;

@@ -18,7 +18,6 @@ public:
     void ShowBanner();
     /// Asks for the name and makes the line typed (possibly empty) the name.
     void AskName();
-    const std::string& GetName() const { return m_name; }
 
     void SetScore(int score) { m_score = score; }
     int GetScore() const { return m_score; }

@@ -2,13 +2,9 @@
 #define QV_GEOMETRY_CSHAPE2D_H
 
 #include "geometry/cpoint2d.h"
-
-#include <cstdint>
+#include "render/pixeltype.h"
 
 class CBuffer2D;
-
-/// A colour 0x00RRGGBB; the same type as the pixel buffer's.
-using PixelType = std::int32_t;
 
 /// The most vertices a shape can have.
 constexpr int SHAPE_MAX_NPTS = 4;
@@ -38,8 +34,6 @@ public:
 
     /// Resets the shape to npts vertices at the origin.
     void SetShape(int npts, bool closed, PixelType colour);
-    int NumVertices() const { return m_npts; }
-    bool IsClosed() const { return m_closed; }
     CPoint2D Vertex(int index) const;
     void SetVertex(int index, CPoint2D p);
     PixelType GetColour() const { return m_colour; }

@@ -20,7 +20,7 @@ public:
 
     double Magnitude() const { return m_magnitude; }
     AngleType Direction() const { return m_direction; }
-    AngleType Limit() const { return m_limit; }
+    AngleType Limit() const { return m_limit; } // for the tests
     double X() const;
     double Y() const;
 

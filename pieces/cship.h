@@ -32,9 +32,8 @@ public:
     bool IsDestroyed() const { return m_destroyed; }
     double Radius() const;
     CCircleBody2D GuardCircle() const { return m_guard; }
+    // Observers for the tests.
     AngleType Heading() const { return m_heading; }
-    /// Outline point 0 (tip), 1 (left rear corner) or 2 (right rear corner).
-    CPoint2D OutlinePoint(int index) const { return m_points[index]; }
     const CLine2D& OutlineLine(int index) const { return m_outline[index]; }
 
 private:

@@ -37,10 +37,10 @@ long ProcessClock()
 {
     for (;;) {
         const unsigned long generation = g_generation.load();
-        const long raw = g_held.load() ? g_holdStart.load() : g_source.load()();
+        const long wall = g_held.load() ? g_holdStart.load() : g_source.load()();
         const long heldTotal = g_heldTotal.load();
         if (generation % 2 == 0 && generation == g_generation.load()) {
-            return raw - heldTotal;
+            return wall - heldTotal;
         }
     }
 }

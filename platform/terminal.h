@@ -30,7 +30,10 @@
 /// (home, erase the screen, erase the scroll-back).
 inline constexpr char TERMINAL_CLEAR_SEQUENCE[] = "\033[H\033[2J\033[3J";
 
-/// Most window keys that wait at once; further keys are dropped.
+/// Most keys a key queue of the terminal layers holds at once. The queue of
+/// window keys drops further keys (a window cannot be told to wait); the
+/// Windows console's reader, which has the console's own buffer behind it,
+/// waits until the game has read some.
 constexpr int TERMINAL_KEY_QUEUE_SIZE = 64;
 
 /// Switches the terminal to game mode now instead of on first use. Calling it

@@ -10,8 +10,9 @@ TerminalByteSource g_source{&TerminalPollByte, &TerminalWaitByte};
 CKeyRing<TERMINAL_KEY_QUEUE_SIZE> g_windowKeys;
 
 // A byte that TerminalKeyHit had to read to tell a waiting key from the end
-// of input, kept until TerminalGetKey takes it.
-int g_lookahead = -1;
+// of input, kept until TerminalGetKey takes it; TERMINAL_NO_BYTE when none is
+// kept.
+int g_lookahead = TERMINAL_NO_BYTE;
 bool g_inputEnded = false;
 
 } // namespace
@@ -49,7 +50,7 @@ char TerminalGetKey()
     }
     if (g_lookahead >= 0) {
         const char key = static_cast<char>(g_lookahead);
-        g_lookahead = -1;
+        g_lookahead = TERMINAL_NO_BYTE;
         return key;
     }
     const int byte = g_source.wait();

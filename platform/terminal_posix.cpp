@@ -1,3 +1,14 @@
+// The terminal layer on Linux and other POSIX systems.
+//
+// A terminal on standard input is switched to game mode (no line editing, no
+// echo, Enter as a carriage return, Ctrl+C still a signal) on first use, and
+// put back on every way out: a normal exit, SIGINT, SIGTERM and SIGHUP (then
+// re-raised), a failed assertion or an uncaught exception (through the
+// emergency clean-ups of util/assertion.h). Ctrl+Z gives the shell its normal
+// terminal and holds the process clock; fg brings both back. Standard input
+// that is not a terminal is read as it is, byte by byte. Window keys and the
+// read-ahead byte are kept by platform/terminal_input.cpp; this file only
+// reads and waits for bytes of standard input.
 #include "platform/processclock.h"
 #include "platform/terminal.h"
 #include "platform/terminal_input.h"
@@ -70,8 +81,17 @@ void OnFatalSignal(int sig)
     raise(sig);
 }
 
+// Async-signal-safe: the terminal's foreground process group is ours, so
+// the player's keys reach the game.
+bool InForeground()
+{
+    return tcgetpgrp(STDIN_FILENO) == getpgrp();
+}
+
 // Ctrl+Z: hand the shell a normal terminal, then really stop. The time
-// stopped is no game time: the process clock is held until the game goes on.
+// stopped is no game time, nor is time run in the background after bg, where
+// no key can reach the game: the process clock is held until the game runs
+// in the foreground again.
 void OnStop(int sig)
 {
     const int savedErrno = errno;
@@ -84,20 +104,24 @@ void OnStop(int sig)
     sigaddset(&stopOnly, sig);
     sigprocmask(SIG_UNBLOCK, &stopOnly, nullptr);
     raise(sig); // stops here until SIGCONT
-    ProcessClockRelease();
+    if (InForeground()) {
+        ProcessClockRelease();
+    }
     SetDisposition(sig, &OnStop);
     errno = savedErrno;
 }
 
-// Back in the foreground after a stop: the game clock and the game mode
-// return.
+// Continued after a stop: back in the foreground (fg) the game clock and the
+// game mode return; in the background (bg) both wait for the fg that follows.
 void OnContinue(int)
 {
     const int savedErrno = errno;
-    ProcessClockRelease();
-    if (g_resumeOnContinue != 0 && g_finished == 0 && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
-        g_resumeOnContinue = 0;
-        ApplyGameMode(TCSANOW);
+    if (InForeground()) {
+        ProcessClockRelease();
+        if (g_resumeOnContinue != 0 && g_finished == 0) {
+            g_resumeOnContinue = 0;
+            ApplyGameMode(TCSANOW);
+        }
     }
     errno = savedErrno;
 }

@@ -11,7 +11,8 @@
 // meanwhile, and vsync paces the presents.
 
 /// From a loop that waits on a clock: lets the browser run for a moment
-/// (about ten milliseconds, never more than fifty while the page is shown).
+/// (a ten-millisecond timer, which a busy or hidden page's browser may
+/// stretch).
 void YieldTurn();
 
 /// From a present: waits for the browser's next animation frame, as vsync

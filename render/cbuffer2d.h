@@ -2,14 +2,11 @@
 #define QV_RENDER_CBUFFER2D_H
 
 #include "geometry/cpoint2d.h"
+#include "render/pixeltype.h"
 
-#include <cstdint>
 #include <exception>
 
 class CImageRecord;
-
-/// A colour laid out as 0x00RRGGBB (blue in bits 0-7, green 8-15, red 16-23).
-using PixelType = std::int32_t;
 
 /// The largest real colour (white).
 constexpr PixelType MAXCOLOUR = 0xFFFFFF;
@@ -80,7 +77,7 @@ public:
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     int Size() const { return m_width * m_height; }
-    bool IsWrapAround() const { return m_wrapAround; }
+    bool IsWrapAround() const { return m_wrapAround; } // for the tests
     bool IsInside(int col, int row) const
     {
         return 0 <= col && col < m_width && 0 <= row && row < m_height;

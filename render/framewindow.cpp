@@ -70,6 +70,20 @@ void Warn(const char* reason)
     std::fflush(stderr);
 }
 
+// The display variables that are set, as "DISPLAY=:0 or WAYLAND_DISPLAY=w";
+// empty when neither is.
+std::string DisplaysSet()
+{
+    std::string displays;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') {
+            displays += std::string(displays.empty() ? "" : " or ") + name + "=" + value;
+        }
+    }
+    return displays;
+}
+
 // Without a desktop session SDL might pick a console driver that takes over
 // the whole display, hiding the terminal the game is played in. Only an
 // explicitly chosen driver or an X11 or Wayland session is tried.
@@ -78,13 +92,8 @@ bool HasDisplay()
 #if defined(_WIN32) || defined(__EMSCRIPTEN__)
     return true; // a Windows desktop or a page always has one
 #else
-    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && value[0] != '\0') {
-            return true;
-        }
-    }
-    return false;
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    return (driver != nullptr && driver[0] != '\0') || !DisplaysSet().empty();
 #endif
 }
 
@@ -205,13 +214,7 @@ std::string InvisibleDriverReason()
         (chosen != nullptr && std::strstr(chosen, driver) != nullptr)) {
         return {};
     }
-    std::string displays;
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && value[0] != '\0') {
-            displays += std::string(displays.empty() ? "" : " or ") + name + "=" + value;
-        }
-    }
+    const std::string displays = DisplaysSet();
     return "no graphics display answers" + (displays.empty() ? "" : " at " + displays) +
            "; SDL could start only its " + driver + " driver, which shows nothing";
 }
@@ -551,11 +554,6 @@ void FrameWindowClose()
 SDL_Window* FrameWindowSdlWindow()
 {
     return g_window.window.get();
-}
-
-bool FrameWindowIsHeadless()
-{
-    return g_window.isOpen && g_window.window == nullptr;
 }
 
 const CZoomMenu& FrameWindowMenu()

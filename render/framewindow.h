@@ -1,7 +1,7 @@
 #ifndef QV_RENDER_FRAMEWINDOW_H
 #define QV_RENDER_FRAMEWINDOW_H
 
-#include <cstdint>
+#include "render/pixeltype.h"
 
 // The graphics window: one top-level desktop window that shows one frame of
 // 32-bit pixels (0x00RRGGBB, first stored line at the top), stretched over
@@ -21,14 +21,17 @@
 //     process at once with exit status 0, after restoring the terminal;
 //   - the game keys w, a, d, s, p, k and h typed in the window are queued for
 //     the game as if typed in the terminal.
+// Keyboard focus: the terminal carries the dialogue, so the window appears
+// without taking the keyboard from it. On X11 the window asks not to be
+// focused when it is mapped (a user time of 0, which window managers such as
+// openbox honour); on Windows it is shown without activation. A click into
+// the window gives it the keyboard, as any window.
 // The window carries the game's icon. A renderer reset (Windows sends one
 // after a lock screen or a driver update) makes again what it lost.
 // Without a graphics display, or when SDL can start only a driver that shows
 // nothing (offscreen, dummy) that SDL_VIDEODRIVER did not ask for, a warning
 // goes to standard error once and every call still succeeds, so the game can
 // be played in the terminal alone.
-
-using PixelType = std::int32_t;
 
 /// Opens the window, titled `title`, with a client area of width x height
 /// pixels, centred on the display. Returns 1 when the game can go on, and it

@@ -57,6 +57,7 @@ public:
     /// Moves the highlight to the entry under the pointer; true when it
     /// changed, so that the picture has to be painted again.
     bool Hover(int x, int y);
+    /// The highlighted entry's index, for the tests.
     int Highlighted() const { return m_highlighted; }
 
     /// Paints the menu into ZOOM_MENU_WIDTH x ZOOM_MENU_HEIGHT pixels

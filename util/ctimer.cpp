@@ -57,6 +57,15 @@ bool CTimer::IsPaused()
     return g_gameClock.paused;
 }
 
+void CTimer::TogglePause()
+{
+    if (IsPaused()) {
+        Resume();
+    } else {
+        Pause();
+    }
+}
+
 CCountdown::CCountdown(double nSeconds) : m_deadline(0), m_nSeconds(0.0)
 {
     Set(nSeconds);

@@ -23,13 +23,17 @@ public:
     static void Pause();
     static void Resume();
     static bool IsPaused();
+    /// Resumes a paused game clock, pauses a running one: what the pause
+    /// key does.
+    static void TogglePause();
 
 private:
     double m_start;
 };
 
-/// Tells whether a number of seconds has passed since it was set, on the raw
-/// process clock (pausing the game clock does not delay it).
+/// Tells whether a number of seconds has passed since it was set, on the
+/// process clock: pausing the game clock does not delay it, holding the
+/// process clock does.
 class CCountdown
 {
 public:

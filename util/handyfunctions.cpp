@@ -100,11 +100,7 @@ bool CheckCommands()
     }
     const char key = TerminalGetKey();
     if (key == 'p') {
-        if (CTimer::IsPaused()) {
-            CTimer::Resume();
-        } else {
-            CTimer::Pause();
-        }
+        CTimer::TogglePause();
         return true;
     }
     return key != 'q';

@@ -38,6 +38,7 @@ public:
     RandomInt(int low, int high);
 
     void SetRange(int low, int high);
+    // The range, for the tests.
     int GetLow() const { return m_low; }
     int GetHigh() const { return m_high; }
 

@@ -38,7 +38,9 @@ if (job := os.fork()) == 0:
 os.setpgid(job, job); os.tcsetpgrp(0, job)
 while os.WIFSTOPPED(status := os.waitpid(job, os.WUNTRACED)[1]):
     os.tcsetpgrp(0, os.getpgrp()); print('stopped', file=sys.stderr, flush=True)
-    sys.stdin.readline(); os.tcsetpgrp(0, job); os.killpg(job, signal.SIGCONT)  # fg
+    if sys.stdin.readline().strip() == 'bg':  # on in the background until the next line
+        os.killpg(job, signal.SIGCONT); print('bg', file=sys.stderr, flush=True); sys.stdin.readline()
+    os.tcsetpgrp(0, job); os.killpg(job, signal.SIGCONT)  # fg
 sys.exit(os.waitstatus_to_exitcode(status))'''
 
 class Game(unittest.TestCase):
@@ -76,14 +78,17 @@ class Terminal(Game):
         shell = self.playing(argv=[sys.executable, '-c', SHELL, GAME])
         shell.write('\032'), shell.expect('stopped\n', err=True)
         self.assertEqual(tcgetattr(shell.master), fresh_settings())
-        # Stopped for more than a second: the score below (0) must leave that time out.
-        stopped = time.monotonic()
-        until(lambda: time.monotonic() - stopped > 1.2, lambda: 'a second stopped')
-        shell.write('fg\r')
+        # Stopped, then run in the background (where no key reaches it), 0.7 s each: the score
+        # below (0) must leave both out.
+        for step in ('bg', 'fg'):
+            since = time.monotonic()
+            until(lambda: time.monotonic() - since > .7, lambda: 'time away')
+            shell.write(step + '\r')
+        shell.expect('bg\n', err=True)
         until(lambda: game_mode(tcgetattr(shell.master)), lambda: 'the game mode back')
         shell.write('kn'), self.ended(shell)
         # The terminal echoes the shell's line (when, is the kernel's choice), not the game's keys.
-        self.assertEqual(shell.out.replace('fg\r\n', '', 1),
+        self.assertEqual(shell.out.replace('bg\r\n', '', 1).replace('fg\r\n', '', 1),
                          crlf(BANNER + 'Ann\n' + HELP + end('Ann')))
 
 class EndOfInput(Game):
