@@ -38,4 +38,10 @@ constexpr int CommandForKey(char key)
     }
 }
 
+/// True for the keys that have a command: the keys the game reads.
+constexpr bool IsCommandKey(char key)
+{
+    return CommandForKey(key) != CMD_NONE;
+}
+
 #endif

@@ -3,11 +3,13 @@
 // to play again.
 #include "game/casteroidfield.h"
 #include "game/cgame.h"
+#include "game/commands.h"
 #include "game/cplayer.h"
 #include "game/gamepictures.h"
 #include "image/cimagerecord.h"
 #include "platform/terminal.h"
 #include "render/cscreen.h"
+#include "render/framewindow.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +49,8 @@ int Run()
         return Fail(problem, 1);
     }
 
+    // The game's keys steer from the window as from the terminal.
+    FrameWindowSetGameKeys(&IsCommandKey);
     CScreen screen(TITLE, welcome, false);
     screen.Refresh();
     screen.SetBackground(background);

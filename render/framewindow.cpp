@@ -58,8 +58,9 @@ struct WindowState
 
 WindowState g_window;
 
-// Keys that steer the game when typed in the window, as in the terminal.
-constexpr char GAME_KEYS[] = "wadspkh";
+// Tells which characters typed in the window are the game's keys; the game
+// sets it (FrameWindowSetGameKeys).
+bool (*g_isGameKey)(char) = nullptr;
 
 void Warn(const char* reason)
 {
@@ -318,7 +319,7 @@ void HandleKey(const SDL_KeyboardEvent& key)
 void HandleText(const char* text)
 {
     for (const char* c = text; *c != '\0'; ++c) {
-        if (std::strchr(GAME_KEYS, *c) != nullptr) {
+        if (g_isGameKey != nullptr && g_isGameKey(*c)) {
             TerminalQueueKey(*c);
         }
     }
@@ -540,6 +541,11 @@ int FrameWindowUpdate(const PixelType* pixels)
     }
     YieldFrame();
     return 1;
+}
+
+void FrameWindowSetGameKeys(bool (*isGameKey)(char key))
+{
+    g_isGameKey = isGameKey;
 }
 
 void FrameWindowClose()

@@ -19,8 +19,8 @@
 //     size and place back afterwards;
 //   - Escape (when no menu is open) and closing the window end the whole
 //     process at once with exit status 0, after restoring the terminal;
-//   - the game keys w, a, d, s, p, k and h typed in the window are queued for
-//     the game as if typed in the terminal.
+//   - the game's keys (FrameWindowSetGameKeys) typed in the window are queued
+//     for the game as if typed in the terminal.
 // Keyboard focus: the terminal carries the dialogue, so the window appears
 // without taking the keyboard from it. On X11 the window asks not to be
 // focused when it is mapped (a user time of 0, which window managers such as
@@ -44,6 +44,11 @@ int FrameWindowOpen(const char* title, int width, int height);
 /// blocking. `pixels` holds width x height values and is kept for repaints,
 /// so it must stay valid until the next update or the close. Always returns 1.
 int FrameWindowUpdate(const PixelType* pixels);
+
+/// Chooses the characters typed in the window that are queued for the game as
+/// terminal keys: those for which isGameKey answers true. Until it is called,
+/// none are.
+void FrameWindowSetGameKeys(bool (*isGameKey)(char key));
 
 /// Closes the window, forgets the frame and lets the screen saver run again.
 void FrameWindowClose();

@@ -1,5 +1,7 @@
+#include "game/commands.h"
 #include "game/cplayer.h"
 #include "render/cscreen.h"
+#include "render/framewindow.h"
 #include "render/framewindow_detail.h"
 #include "render/framewindow_menu.h"
 #include "support/pixels.h"
@@ -87,6 +89,7 @@ static std::vector<std::uint32_t> Corner()
 // wholly inside, and after a renderer reset the next present shows the new frame and the menu.
 TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
 {
+    FrameWindowSetGameKeys(&IsCommandKey);
     CScreen screen("Window", 320, 240, 0x123456, false);
     EXPECT_FALSE(SDL_IsScreenSaverEnabled());
     SDL_Event events[3] = {{SDL_TEXTINPUT}};
