@@ -13,7 +13,7 @@ qv_install_packages "${QV_PACKAGES[@]}" "${QV_TEST_PACKAGES[@]}" "${QV_PACKAGE_P
 jobs=$(nproc)
 status=0
 
-echo "== Format check"
+echo "== Format check and shellcheck"
 if ! "$QV_ROOT/scripts/format.sh" --check; then
   status=1
 fi

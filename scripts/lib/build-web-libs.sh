@@ -29,7 +29,7 @@ SDL_SRC=$(qv_source_of libsdl2-dev)
 JPEG_SRC=$(qv_source_of libjpeg62-turbo-dev)
 EMCC_VERSION=$(dpkg-query -W -f='${Version}' emscripten)-binaryen-$(dpkg-query -W -f='${Version}' binaryen)
 qv_start_build web "r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-emscripten-$EMCC_VERSION"
-qv_deps_log "building SDL2 and libjpeg-turbo for the browser into $QV_DEPS_PREFIX"
+qv_deps_log "building SDL2 and libjpeg-turbo for the browser, once (several minutes), into $QV_DEPS_PREFIX"
 
 qv_deps_log "fetching $SDL_SRC and $JPEG_SRC"
 qv_fetch_sources "$QV_DEPS_WORK" "$SDL_SRC" "$JPEG_SRC"

@@ -24,7 +24,7 @@ JPEG_SRC=$(qv_source_of libjpeg62-turbo-dev)
 GTEST_VERSION=$(dpkg-query -W -f='${Version}' libgtest-dev)
 CC_VERSION=$("$CC" -dumpfullversion)-$(dpkg-query -W -f='${Version}' gcc-mingw-w64-x86-64-posix)
 qv_start_build windows "r$RECIPE-sdl-${SDL_SRC#*=}-jpeg-${JPEG_SRC#*=}-gtest-$GTEST_VERSION-gcc-$CC_VERSION"
-qv_deps_log "building SDL2, libjpeg-turbo and GoogleTest for Windows into $QV_DEPS_PREFIX"
+qv_deps_log "building SDL2, libjpeg-turbo and GoogleTest for Windows, once (several minutes), into $QV_DEPS_PREFIX"
 
 qv_deps_log "fetching $SDL_SRC and $JPEG_SRC"
 qv_fetch_sources "$QV_DEPS_WORK" "$SDL_SRC" "$JPEG_SRC"
