@@ -21,6 +21,12 @@
 //     process at once with exit status 0, after restoring the terminal;
 //   - the game keys w, a, d, s, p, k and h typed in the window are queued for
 //     the game as if typed in the terminal.
+// Keys typed in the window while it is not serviced (at the name prompt, in
+// the seconds before a game, at the play-again question) wait in the window's
+// queue; FrameWindowStartPlay drops them, Escape aside, so that they never
+// steer, zoom or quit the game that starts. In a page it also tells the page
+// that play has started, and each update tells it when the game's clock
+// pauses or runs again, so that the page knows where its keys belong.
 // The window carries the game's icon. A renderer reset (Windows sends one
 // after a lock screen or a driver update) makes again what it lost.
 // Without a graphics display, or when SDL can start only a driver that shows
@@ -41,6 +47,10 @@ int FrameWindowOpen(const char* title, int width, int height);
 /// blocking. `pixels` holds width x height values and is kept for repaints,
 /// so it must stay valid until the next update or the close. Always returns 1.
 int FrameWindowUpdate(const PixelType* pixels);
+
+/// Play starts: the next update drops the keys typed in the window since it
+/// was last serviced, all but Escape (which still ends the process then).
+void FrameWindowStartPlay();
 
 /// Closes the window, forgets the frame and lets the screen saver run again.
 void FrameWindowClose();

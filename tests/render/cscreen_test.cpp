@@ -1,5 +1,7 @@
 #include "game/cplayer.h"
+#include "platform/terminal.h"
 #include "render/cscreen.h"
+#include "render/framewindow.h"
 #include "render/framewindow_detail.h"
 #include "render/framewindow_menu.h"
 #include "support/pixels.h"
@@ -149,4 +151,24 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     EXPECT_EQ(shown({events[0]}, 320), closed);
     events[2] = {SDL_WINDOWEVENT}, events[2].window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
     EXPECT_EQ(shown({events[1], events[2]}, 320), closed);
+}
+
+// Window keys typed before play (here w and 2) are dropped when it starts, all but Escape, which
+// still ends the process then; keys typed in play act.
+TEST(FrameWindow, DropsTheKeysTypedBeforePlayButEscape)
+{
+    CScreen screen("Window", 320, 240, 0, false);
+    SDL_Event events[2] = {{SDL_TEXTINPUT}, {SDL_KEYDOWN}};
+    std::strcpy(events[0].text.text, "w"), events[1].key.keysym.sym = SDLK_2;
+    const auto typed = [&screen, &events] {
+        SDL_PushEvent(&events[0]), SDL_PushEvent(&events[1]), screen.Refresh();
+        int width = 0;
+        SDL_GetWindowSize(FrameWindowSdlWindow(), &width, nullptr);
+        return std::vector<int>{TerminalKeyHit() ? TerminalGetKey() : 0, width};
+    };
+    FrameWindowStartPlay();
+    EXPECT_EQ(typed(), (std::vector<int>{0, 320}));
+    EXPECT_EQ(typed(), (std::vector<int>{'w', 640}));
+    events[1].key.keysym.sym = SDLK_ESCAPE;
+    EXPECT_EXIT((FrameWindowStartPlay(), typed()), testing::ExitedWithCode(0), "");
 }
