@@ -153,16 +153,16 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     EXPECT_EQ(shown({events[1], events[2]}, 320), closed);
 }
 
-// Window keys typed before play (here w and 2) are dropped when it starts, all but Escape, which
-// still ends the process then; keys typed in play act.
+// Window keys typed before play (w, 2) are dropped when it starts, all but Escape, which still
+// ends the process then; keys typed in play act.
 TEST(FrameWindow, DropsTheKeysTypedBeforePlayButEscape)
 {
     CScreen screen("Window", 320, 240, 0, false);
     SDL_Event events[2] = {{SDL_TEXTINPUT}, {SDL_KEYDOWN}};
     std::strcpy(events[0].text.text, "w"), events[1].key.keysym.sym = SDLK_2;
-    const auto typed = [&screen, &events] {
+    int width = 0;
+    const auto typed = [&] {
         SDL_PushEvent(&events[0]), SDL_PushEvent(&events[1]), screen.Refresh();
-        int width = 0;
         SDL_GetWindowSize(FrameWindowSdlWindow(), &width, nullptr);
         return std::vector<int>{TerminalKeyHit() ? TerminalGetKey() : 0, width};
     };

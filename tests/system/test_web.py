@@ -97,7 +97,7 @@ class Web(unittest.TestCase):
         # largest fit the laptop's viewport. A refused picture ends the run, as Play again does.
         folder = self.enterContext(tempfile.TemporaryDirectory())
 
-        def restart(width, height, button='play-pictures'):
+        def restart(width, height):
             jpeg(folder + '/field.jpg', 1024, 768), jpeg(folder + '/my-welcome.jpg', width, height)
             page.send('DOM.setFileInputFiles', files=[folder + '/field.jpg'],
                       objectId=page.js('document.getElementById("field-picture")', value=False))
@@ -107,15 +107,12 @@ class Web(unittest.TestCase):
                                      c => c.charCodeAt(0))], 'my-welcome.jpg'));
                   document.body.dispatchEvent(new DragEvent('drop', {{dataTransfer: files,
                                                                       bubbles: true}})) }}''')
-            page.js(f'document.getElementById("{button}").click()')
-        restart(1024, 768)
-        self.expect(BANNER)
-        self.fits(1024)
+            page.js('document.getElementById("play-pictures").click()')
+        restart(1024, 768), self.expect(BANNER), self.fits(1024)
         refused = ('quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
                    'space_image.jpg is 1024 x 768; both pictures must have the same size\n')
-        for button in ('play-pictures', 'play-again'):
-            restart(32, 48, button)
-            self.ended(1, refused)
+        restart(32, 48), self.ended(1, refused)
+        page.js('document.getElementById("play-again").click()'), self.ended(1, refused)
         self.assertEqual(page.js('quorvadellix.runs'), 4)
 
     def test_play_pause_and_hidden_page(self):
@@ -135,8 +132,7 @@ class Web(unittest.TestCase):
         until(still, lambda: 'the paused game to stand still')
         self.assertFalse(self.ship_in_middle(self.canvas(True)))
         self.assertTrue(self.status().startswith('Paused'), self.status())
-        page.press('p')
-        until(lambda: self.status().startswith('Playing'), self.status)
+        page.press('p'), until(lambda: self.status().startswith('Playing'), self.status)
         page.js('hide(false, 100000)')  # 100 s visible
         page.press('k')  # unless hit meanwhile
         self.expect('Your High Score')
@@ -155,8 +151,7 @@ class Web(unittest.TestCase):
         until(lambda: self.canvas(True)(102, 102) == 0xF0F0F0, lambda: 'the zoom menu')
         page.click(x + 100 + 70, y + 100 + 4 + 24 + 12)  # "Zoom 2 x 2"
         for key, size in (('', 1280), ('1', 640), ('2', 1280), ('4', 2560), ('1', 640)):
-            page.press(key)
-            self.fits(size)
+            page.press(key), self.fits(size)
         page.press('\t')  # leaves the picture in play too
         self.assertEqual(page.js('document.activeElement.tagName'), 'SUMMARY')
         page.click(x + 10, y + 10)
@@ -166,8 +161,7 @@ class Web(unittest.TestCase):
         page.press('y')
         self.expect(RESTART + HELP)
         page.click(x + 10, y + 10)
-        page.press('\033')  # before play: does nothing, and is not kept for it
-        self.playing()
+        page.press('\033'), self.playing()  # before play: does nothing, and is not kept for it
         self.assertIsNone(page.js('quorvadellix.exitStatus'))
         page.press('\033')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
