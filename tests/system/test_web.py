@@ -56,9 +56,9 @@ class Web(unittest.TestCase):
         self.assertEqual((self.browser.js('quorvadellix.exitStatus'), seen or self.transcript(),
                           self.status()), (status, transcript, said))
 
-    def playing(self):  # until the next game is in play, the ship resting in the middle
+    def playing(self, ship=True):  # until the next game is in play (the ship resting in the middle)
         until(lambda: self.browser.js('quorvadellix.stage') == 'play', self.transcript)
-        self.shows('space_image.jpg', ship=True)
+        self.shows('space_image.jpg', ship=True) if ship else self.browser.js(FRAMES.format(10))
 
     def fits(self, size):  # the game at that size, shown whole within the laptop's viewport
         until(lambda: self.browser.js('document.getElementById("canvas").width') == size,
@@ -161,7 +161,7 @@ class Web(unittest.TestCase):
         page.press('y')
         self.expect(RESTART + HELP)
         page.click(x + 10, y + 10)
-        page.press('\033'), self.playing()  # before play: does nothing, and is not kept for it
+        page.press('\033'), self.playing(False)  # before play: does nothing, is not kept for it
         self.assertIsNone(page.js('quorvadellix.exitStatus'))
         page.press('\033')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
@@ -178,7 +178,7 @@ class Web(unittest.TestCase):
         self.assertEqual(self.canvas(), place)
         for key, shown in (('k', QUESTION), ('y', RESTART + HELP), ('', ''),
                            ('k', RESTART + HELP + '\a')):  # the window's k, the question's y
-            _ = page.press(key), self.expect(shown) if key else self.playing()
+            _ = page.press(key), self.expect(shown) if key else self.playing(False)
         page.press('k')  # answers no
         self.ended(0, BANNER + two_games('Ann2w'), scored=True)
         stages = ('Loading the page|Loading the game|your name|three seconds|Playing|Game over|'
