@@ -90,11 +90,27 @@ EM_ASYNC_JS(void, qv_wait, (int frame, int ms), {
 
 // Lets the page stop the game for good when a new game replaces it: the
 // module's abort ends every wait and callback of the game and throws a
-// WebAssembly.RuntimeError to its caller.
+// WebAssembly.RuntimeError to its caller. And the game's exit, which unwinds
+// its stack with an ExitStatus, ends in the wait it resumed from once the
+// exit is reported (onExit), instead of reaching the page as an unhandled
+// promise rejection that browsers log as an uncaught exception.
 // clang-format off
-EM_JS(void, qv_offer_stop, (), {
+EM_JS(void, qv_install_page_hooks, (), {
     Module.qvStop = function(why) {
         abort(why);
+    };
+    Asyncify.handleAsync = function(startAsync) {
+        return Asyncify.handleSleep(function(wakeUp) {
+            startAsync().then(function(value) {
+                try {
+                    wakeUp(value);
+                } catch (thrown) {
+                    if (!(thrown instanceof ExitStatus)) {
+                        throw thrown;
+                    }
+                }
+            });
+        });
     };
 });
 // clang-format on
@@ -138,7 +154,7 @@ void TerminalInit()
         return;
     }
     g_initDone = true;
-    qv_offer_stop();
+    qv_install_page_hooks();
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, &OnVisibilityChange);
     EmscriptenVisibilityChangeEvent status{};
     if (emscripten_get_visibility_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&

@@ -345,16 +345,6 @@
     window.addEventListener(type, routeKey, true);
   }
 
-  // The game ends by unwinding with an ExitStatus, also out of the waits it
-  // resumes from; that is no error.
-  const isExit = (thrown) => thrown?.name === 'ExitStatus';
-  window.addEventListener('error', (event) => isExit(event.error) && event.preventDefault());
-  window.addEventListener('unhandledrejection', (event) => {
-    if (isExit(event.reason)) {
-      event.preventDefault();
-    }
-  });
-
   if (location.protocol === 'file:') {
     say(
       'This page must be served by a web server: run scripts/play-web.sh, or ' +

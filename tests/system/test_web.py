@@ -21,13 +21,14 @@ window.hide = async (on, ms) => {
 def script(source):
     return 'Page.addScriptToEvaluateOnNewDocument', {'source': source}
 
-# A laptop's viewport; every text written to the status line (said); the game's module held back
-# until go().
+# A laptop's viewport; every text written to the status line, and uncaught errors (said); the
+# game's module held back until go().
 LAPTOP = 'Emulation.setDeviceMetricsOverride', dict(width=1366, height=768, deviceScaleFactor=1,
                                                    mobile=False)
 SAID = script('window.said = []; new MutationObserver(all => all.forEach(c => c.target.id === '
               '"status" && said.push(c.target.textContent))).observe(document, {subtree: true, '
-              'childList: true, characterData: true})')
+              'childList: true, characterData: true}); for (const e of ["error", '
+              '"unhandledrejection"]) addEventListener(e, () => said.push("uncaught"))')
 STALL = script('Object.defineProperty(window, "createQuorvadellix", {set(make) { this.make = make '
                '}, get() { return o => new Promise(go => window.go = go).then(() => this.make(o))'
                ' }})')
