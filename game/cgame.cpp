@@ -4,6 +4,7 @@
 #include "game/commands.h"
 #include "game/cplayer.h"
 #include "platform/yield.h"
+#include "render/framewindow.h"
 
 #include <cmath>
 #include <iostream>
@@ -24,6 +25,7 @@ void CGame::Play(CPlayer& player, CAsteroidField& field)
         while (waitTimer.Elapsed() <= START_DELAY) {
             YieldTurn();
         }
+        FrameWindowStartPlay();
         field.Draw();
         m_quit = false;
         Reset();

@@ -8,6 +8,12 @@
 // no terminal mode to switch, and a page's keyboard never ends, so the input
 // never reports an end.
 //
+// The page routes the keys typed in the game's window by what the game
+// does: while it waits for a key ("line": the name prompt, the play-again
+// question) or for play to start ("wait"), they go to the terminal;
+// during play (render/framewindow.cpp tells "play" and "paused") they are the
+// window's. This file tells the page the first two through Module.qvStage.
+//
 // This file also holds the browser side of the waiting loops' yields
 // (platform/yield.h), and holds the process clock while the page is hidden:
 // browsers give hidden pages no animation frames and slow their timers, and
@@ -19,6 +25,8 @@
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
+
+#include <cstring>
 
 namespace {
 
@@ -32,6 +40,25 @@ constexpr int KEY_WAIT_MS = 50;
 constexpr int TURN_MS = 10;
 
 bool g_initDone = false;
+
+// The stage the page was last told by this file.
+const char* g_stage = "";
+
+// clang-format off
+EM_JS(void, qv_tell_stage, (const char* stage), {
+    if (Module.qvStage) {
+        Module.qvStage(UTF8ToString(stage));
+    }
+});
+// clang-format on
+
+void TellStage(const char* stage)
+{
+    if (std::strcmp(stage, g_stage) != 0) {
+        g_stage = stage;
+        qv_tell_stage(stage);
+    }
+}
 
 // Ends a wait for a key at once (see qv_wait); nothing when none waits.
 // clang-format off
@@ -61,6 +88,33 @@ EM_ASYNC_JS(void, qv_wait, (int frame, int ms), {
 });
 // clang-format on
 
+// Lets the page stop the game for good when a new game replaces it: the
+// module's abort ends every wait and callback of the game and throws a
+// WebAssembly.RuntimeError to its caller. And the game's exit, which unwinds
+// its stack with an ExitStatus, ends in the wait it resumed from once the
+// exit is reported (onExit), instead of reaching the page as an unhandled
+// promise rejection that browsers log as an uncaught exception.
+// clang-format off
+EM_JS(void, qv_install_page_hooks, (), {
+    Module.qvStop = function(why) {
+        abort(why);
+    };
+    Asyncify.handleAsync = function(startAsync) {
+        return Asyncify.handleSleep(function(wakeUp) {
+            startAsync().then(function(value) {
+                try {
+                    wakeUp(value);
+                } catch (thrown) {
+                    if (!(thrown instanceof ExitStatus)) {
+                        throw thrown;
+                    }
+                }
+            });
+        });
+    };
+});
+// clang-format on
+
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*)
 {
     if (event->hidden != 0) {
@@ -82,8 +136,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_key(int byte)
     qv_wake_waiter();
 }
 
+// Only the wait before a game yields turns.
 void YieldTurn()
 {
+    TellStage("wait");
     qv_wait(0, TURN_MS);
 }
 
@@ -98,6 +154,7 @@ void TerminalInit()
         return;
     }
     g_initDone = true;
+    qv_install_page_hooks();
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, &OnVisibilityChange);
     EmscriptenVisibilityChangeEvent status{};
     if (emscripten_get_visibility_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&
@@ -111,8 +168,10 @@ int TerminalPollByte()
     return g_pageKeys.IsEmpty() ? TERMINAL_NO_BYTE : g_pageKeys.Pop();
 }
 
+// Only the name prompt and the play-again question wait for keys.
 int TerminalWaitByte()
 {
+    TellStage("line");
     while (g_pageKeys.IsEmpty()) {
         qv_wait(0, KEY_WAIT_MS);
     }

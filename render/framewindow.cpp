@@ -15,6 +15,12 @@
 #include <string>
 #include <vector>
 
+#ifdef __EMSCRIPTEN__
+#include "util/ctimer.h"
+
+#include <emscripten/emscripten.h>
+#endif
+
 #ifdef QV_X11
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -54,6 +60,11 @@ struct WindowState
     // Set when the menu's texture could not be made: said once, not retried.
     bool menuFailed = false;
     std::vector<std::uint32_t> menuPixels;
+    // Set by FrameWindowStartPlay until the next update has dropped the keys
+    // typed before play.
+    bool dropKeys = false;
+    // Whether the page was last told that the game's clock is paused.
+    bool toldPaused = false;
 };
 
 WindowState g_window;
@@ -266,6 +277,16 @@ bool IsFullscreenKey(const SDL_KeyboardEvent& key)
 }
 
 #ifdef __EMSCRIPTEN__
+// Tells the page's Module.qvStage what the game does with the window: "play"
+// or "paused" (see FrameWindowStartPlay).
+// clang-format off
+EM_JS(void, qv_tell_window_stage, (const char* stage), {
+    if (Module.qvStage) {
+        Module.qvStage(UTF8ToString(stage));
+    }
+});
+// clang-format on
+
 // A page may go fullscreen only while the browser hands it the player's key,
 // so the fullscreen keys act as SDL receives them, not at the next frame.
 int ToggleFullscreenAtOnce(void*, SDL_Event* event)
@@ -360,10 +381,14 @@ void HandleEvents()
             }
             break;
         case SDL_KEYDOWN:
-            HandleKey(event.key);
+            if (!g_window.dropKeys || event.key.keysym.sym == SDLK_ESCAPE) {
+                HandleKey(event.key);
+            }
             break;
         case SDL_TEXTINPUT:
-            HandleText(event.text.text);
+            if (!g_window.dropKeys) {
+                HandleText(event.text.text);
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
             HandleButton(event.button);
@@ -530,12 +555,28 @@ int FrameWindowOpen(const char* title, int width, int height)
     return 1;
 }
 
+void FrameWindowStartPlay()
+{
+    g_window.dropKeys = true;
+#ifdef __EMSCRIPTEN__
+    g_window.toldPaused = false;
+    qv_tell_window_stage("play");
+#endif
+}
+
 int FrameWindowUpdate(const PixelType* pixels)
 {
     g_window.frame = pixels;
     if (g_window.window != nullptr) {
         HandleEvents();
     }
+    g_window.dropKeys = false;
+#ifdef __EMSCRIPTEN__
+    if (CTimer::IsPaused() != g_window.toldPaused) {
+        g_window.toldPaused = !g_window.toldPaused;
+        qv_tell_window_stage(g_window.toldPaused ? "paused" : "play");
+    }
+#endif
     if (g_window.window != nullptr) { // still there after a renderer reset
         Paint();
     }

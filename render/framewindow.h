@@ -26,6 +26,12 @@
 // focused when it is mapped (a user time of 0, which window managers such as
 // openbox honour); on Windows it is shown without activation. A click into
 // the window gives it the keyboard, as any window.
+// Keys typed in the window while it is not serviced (at the name prompt, in
+// the seconds before a game, at the play-again question) wait in the window's
+// queue; FrameWindowStartPlay drops them, Escape aside, so that they never
+// steer, zoom or quit the game that starts. In a page it also tells the page
+// that play has started, and each update tells it when the game's clock
+// pauses or runs again, so that the page knows where its keys belong.
 // The window carries the game's icon. A renderer reset (Windows sends one
 // after a lock screen or a driver update) makes again what it lost.
 // Without a graphics display, or when SDL can start only a driver that shows
@@ -49,6 +55,10 @@ int FrameWindowUpdate(const PixelType* pixels);
 /// terminal keys: those for which isGameKey answers true. Until it is called,
 /// none are.
 void FrameWindowSetGameKeys(bool (*isGameKey)(char key));
+
+/// Play starts: the next update drops the keys typed in the window since it
+/// was last serviced, all but Escape (which still ends the process then).
+void FrameWindowStartPlay();
 
 /// Closes the window, forgets the frame and lets the screen saver run again.
 void FrameWindowClose();

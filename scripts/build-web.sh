@@ -9,11 +9,10 @@ QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$QV_ROOT/scripts/lib/packages.sh"
 # shellcheck source=scripts/lib/cmake-build.sh
 source "$QV_ROOT/scripts/lib/cmake-build.sh"
+# shellcheck source=scripts/lib/web-npm.sh
+source "$QV_ROOT/scripts/lib/web-npm.sh"
 qv_install_packages "${QV_WEB_PACKAGES[@]}"
-# Node.js and npm from PATH; Debian's when there are none.
-if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
-  qv_install_packages nodejs npm
-fi
+qv_web_npm_tools
 # emcc needs acorn from Debian's Node.js modules even when another Node.js
 # comes first on PATH.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
@@ -29,19 +28,16 @@ QV_BUILD_TARGETS="quorvadellix" qv_configure_and_build "$QV_ROOT" "$QV_ROOT/buil
   -DCMAKE_BUILD_TYPE=MinSizeRel -DQV_BUILD_TESTS=OFF -DQV_WEB_DEPS="$deps" \
   -DQV_PICTURES_DIR="$QV_ROOT/build"
 
-# The terminal widget, at the versions the lockfile names.
+# The terminal widget, at the version the lockfile names.
 web=$QV_ROOT/web
-if [ ! -f "$web/node_modules/.package-lock.json" ] ||
-  [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
-  (cd "$web" && npm ci --no-audit --no-fund >&2)
-fi
+qv_web_npm "$web"
 
 name=quorvadellix-web
 stage=$QV_ROOT/dist/$name
 rm -rf "$stage" "$QV_ROOT/dist/$name.zip"
 mkdir -p "$stage/xterm" "$stage/licenses"
 cp "$QV_ROOT"/build-web/quorvadellix.{js,wasm,data} "$stage/"
-cp "$web"/*.html "$web"/*.css "$web"/*.js "$stage/"
+cp "$web"/*.html "$web"/*.css "$web"/*.js "$web/README.txt" "$stage/"
 xterm=$web/node_modules/@xterm/xterm
 cp "$xterm/lib/xterm.js" "$xterm/css/xterm.css" "$stage/xterm/"
 cp "$xterm/LICENSE" "$stage/licenses/xterm.txt"

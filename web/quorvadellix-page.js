@@ -1,30 +1,56 @@
 // The page around the game: a terminal (xterm.js) that shows every byte the
 // game writes to its standard output and error and hands every key typed in
 // it to the game, exactly as a desktop terminal would; the game's window on
-// the canvas; a status line that says what is loading and how the game ended.
+// the canvas; a status line that says at every stage what the game does and
+// where the keys go.
 //
-// The game runs as the module that quorvadellix.js creates. It starts as soon
-// as it has loaded, with the pictures it brings; choosing one's own pictures
-// restarts it with those written over the bundled files.
+// One keyboard: while the game reads a line (the name prompt, the play-again
+// question) or waits to start a game, keys typed in the picture go to the
+// terminal as if typed there, Escape aside, which does nothing; only during
+// play are they the window's (steering, zoom, fullscreen, Escape). The game
+// tells the page which stage it is in through Module.qvStage. Tab and
+// Shift+Tab always move the focus on and never reach the game.
+//
+// Each game run is one GameRun: the game's module, its canvas, the keys typed
+// before the module could take them and the output not yet drawn. The game
+// starts as soon as its module has loaded; "Play again" after its end, and
+// choosing one's own pictures, drop the run as a whole and start a new one.
 //
 // For tests and assistive tools, window.quorvadellix holds the bytes the
 // terminal received (transcript), the key bytes the game was given (keys),
-// how many bells rang, and the exit status.
+// how many bells rang, the run's stage, the number of runs started in this
+// page, and the exit status.
 'use strict';
 
 (() => {
   const PICTURES = { field: '/space_image.jpg', welcome: '/space_image_welcome.jpg' };
   const BELL = 7;
+  const FLASH_MS = 400; // a flash at most every 0.4 s: under three a second
 
   const statusLine = document.getElementById('status');
-  const page = (window.quorvadellix = { transcript: [], keys: [], bells: 0, exitStatus: null });
-  let run = null; // the game in progress: { module, canvas, keys, ended }
+  const playAgain = document.getElementById('play-again');
+  const page = (window.quorvadellix = {
+    transcript: [],
+    keys: [],
+    bells: 0,
+    stage: 'loading',
+    runs: 0,
+    exitStatus: null,
+  });
+  const encoder = new TextEncoder();
+  let term = null;
+  let run = null; // the current GameRun
   let keyTyped = false;
   let audio = null;
   let nextTone = 0;
+  let flashEnds = 0;
 
+  // The live region is written only when its text changes: a screen reader
+  // reads each change once.
   function say(text) {
-    statusLine.textContent = text;
+    if (statusLine.textContent !== text) {
+      statusLine.textContent = text;
+    }
   }
 
   // One sentence naming what this browser lacks, or '' when it has all.
@@ -43,20 +69,22 @@
     return '';
   }
 
-  const needsKeyboard = () => !keyTyped && matchMedia('(pointer: coarse)').matches;
-  const PLAYING =
-    'Type your name in the terminal. Keys typed in the terminal or in the picture ' +
-    'steer; right-click the picture for its zoom menu.';
+  const STAGES = {
+    loading: 'Loading the game (quorvadellix.wasm and its pictures, quorvadellix.data)…',
+    prompt: 'Type your name and press Enter, in the terminal or in the picture.',
+    wait: 'The game starts in three seconds; the terminal shows its keys.',
+    play:
+      'Playing: keys typed in the terminal or in the picture steer; right-click the picture ' +
+      'for its zoom menu.',
+    paused: 'Paused: press P in the terminal or in the picture to play on.',
+    question: 'Game over: answer y or n, in the terminal or in the picture.',
+  };
   const KEYBOARD = 'This game needs a keyboard: connect one and type in the terminal.';
-
-  function showPlaying() {
-    if (run && !run.ended) {
-      say(needsKeyboard() ? KEYBOARD : PLAYING);
-    }
-  }
+  const needsKeyboard = () => !keyTyped && matchMedia('(pointer: coarse)').matches;
 
   // Bells sound as a short tone once the browser allows sound (after the
-  // player's first key); until then, and where it never does, they flash.
+  // player's first key); until then, and where it never does, the terminal
+  // flashes once, and bells during a flash join it.
   function ring() {
     page.bells += 1;
     if (audio && audio.state === 'running') {
@@ -72,164 +100,258 @@
       nextTone = start + 0.16;
       return;
     }
+    if (performance.now() < flashEnds) {
+      return;
+    }
+    flashEnds = performance.now() + FLASH_MS;
     document.body.classList.remove('bell');
     void document.body.offsetWidth; // restarts the animation
     document.body.classList.add('bell');
   }
 
   function allowSound() {
-    try {
-      audio = audio || new AudioContext();
-      if (audio.state !== 'running') {
-        audio.resume().catch(() => {});
-      }
-    } catch (error) {
-      audio = null; // no Web Audio: bells flash
+    if (typeof AudioContext !== 'function') {
+      return; // no Web Audio: bells flash
+    }
+    audio = audio || new AudioContext();
+    if (audio.state !== 'running') {
+      audio.resume().catch(() => {}); // refused until a key is typed: bells flash meanwhile
     }
   }
 
-  document.addEventListener(
-    'keydown',
-    () => {
-      keyTyped = true;
-      allowSound();
-      showPlaying();
-    },
-    true
-  );
-
-  // Output of the game, byte by byte as it comes; the terminal draws it in
-  // batches.
-  let term = null;
-  let pending = [];
-  function output(game, byte) {
-    if (game !== run) {
-      return; // a game that was replaced
+  // The bytes a terminal sends for a key typed in the picture outside play,
+  // or null for keys that send nothing (Escape, function keys, shortcuts).
+  function keyBytes(event) {
+    if (event.ctrlKey || event.metaKey || event.altKey) {
+      return null;
     }
-    page.transcript.push(byte);
-    if (byte === BELL) {
-      ring();
+    if (event.key === 'Enter') {
+      return [13];
     }
-    if (pending.length === 0) {
-      queueMicrotask(() => {
-        term.write(Uint8Array.from(pending));
-        pending = [];
-      });
+    if (event.key === 'Backspace') {
+      return [127];
     }
-    pending.push(byte);
+    return [...event.key].length === 1 ? encoder.encode(event.key) : null;
   }
 
-  // Keys from the terminal as the bytes a desktop terminal sends (Enter is
-  // 13); typed while the game loads, they wait for it.
-  const encoder = new TextEncoder();
-  function sendKeys(bytes) {
-    if (!run || run.ended) {
-      return;
-    }
-    if (!run.module) {
-      run.keys.push(...bytes);
-      return;
-    }
-    for (const byte of bytes) {
-      page.keys.push(byte);
-      run.module._qv_web_key(byte);
-    }
-  }
-
-  function ended(game, text) {
-    if (game !== run || game.ended) {
-      return;
-    }
-    game.ended = true;
-    say(text);
-  }
-
-  // A fresh canvas for every game: the one before keeps the listeners the
-  // replaced game put on it. Clicks give it the focus, so that its keys reach
-  // the game, and the browser's own menu makes way for the game's zoom menu.
-  function newCanvas() {
+  // A fresh canvas in place of the old one, of the size given: the old one
+  // keeps the listeners its game put on it. Clicks give it the focus, so that
+  // its keys reach the game, and the browser's own menu makes way for the
+  // game's zoom menu.
+  function newCanvas([width, height]) {
     const old = document.getElementById('canvas');
     const canvas = old.cloneNode(false);
+    canvas.width = width;
+    canvas.height = height;
     canvas.addEventListener('pointerdown', () => canvas.focus());
     canvas.addEventListener('contextmenu', (event) => event.preventDefault());
     old.replaceWith(canvas);
     return canvas;
   }
 
-  function loadScript(src) {
-    return new Promise((resolve, reject) => {
-      const script = document.createElement('script');
-      script.src = src;
-      script.onload = resolve;
-      script.onerror = () => reject(new Error(`${src} could not be loaded`));
-      document.body.append(script);
-    });
-  }
-
-  async function start(pictures) {
-    if (run && !run.ended && run.module) {
-      run.ended = true;
-      try {
-        run.module.abort('replaced by a new game');
-      } catch (stopped) {
-        // abort throws to unwind the game's stack; nothing to do
-      }
-    }
-    const game = { module: null, canvas: newCanvas(), keys: [], ended: false };
-    run = game;
-    page.transcript = [];
-    page.keys = [];
-    page.exitStatus = null;
-    pending = [];
-    term.reset();
-    say('Loading the game (quorvadellix.js)…');
-    try {
-      if (typeof window.createQuorvadellix !== 'function') {
-        await loadScript('quorvadellix.js');
-      }
-      say('Loading the game (quorvadellix.wasm and its pictures, quorvadellix.data)…');
-      const stream = (byte) => output(game, byte);
-      const module = await window.createQuorvadellix({
-        canvas: game.canvas,
-        preRun: [(m) => m.FS.init(() => null, stream, stream)],
-        onExit: (status) => {
-          if (game === run) {
-            page.exitStatus = status;
-          }
-          ended(game, `Game ended with exit status ${status}. Reload the page to play again.`);
-        },
-        onAbort: (what) => ended(game, `The game stopped: ${what}. Reload the page to play again.`),
+  class GameRun {
+    constructor(pictures, size) {
+      this.pictures = pictures;
+      this.module = null;
+      this.canvas = newCanvas(size);
+      this.size = size; // the canvas's last size, kept when the game closes its window
+      this.backlog = []; // keys typed before the module could take them
+      this.pending = []; // output not yet drawn by the terminal
+      this.stage = 'loading';
+      this.lines = 0;
+      this.ended = false;
+      this.welcome = pictures.welcome || null;
+      this.sizes = new MutationObserver(() => {
+        if (this.canvas.width && this.canvas.height) {
+          this.size = [this.canvas.width, this.canvas.height];
+        }
       });
-      if (game !== run) {
+      this.sizes.observe(this.canvas, { attributes: true, attributeFilter: ['width', 'height'] });
+      page.runs += 1;
+      page.transcript = [];
+      page.keys = [];
+      page.exitStatus = null;
+      this.enter('loading');
+    }
+
+    get playing() {
+      return this.stage === 'play' || this.stage === 'paused';
+    }
+
+    async load() {
+      if (typeof window.createQuorvadellix !== 'function') {
+        this.finish('The game could not be loaded (quorvadellix.js is missing).');
         return;
       }
-      for (const [name, bytes] of Object.entries(pictures)) {
+      const stream = (byte) => this.output(byte);
+      let module = null;
+      try {
+        module = await window.createQuorvadellix({
+          canvas: this.canvas,
+          preRun: [(m) => m.FS.init(() => null, stream, stream)],
+          qvStage: (stage) => this.enter(stage),
+          onExit: (status) => this.end(status),
+          onAbort: (what) => this.finish(`The game stopped: ${what}.`),
+        });
+      } catch (error) {
+        this.finish(`The game could not start: ${error.message || error}.`);
+        return;
+      }
+      if (this.ended) {
+        return; // dropped or failed while it loaded
+      }
+      for (const [name, bytes] of Object.entries(this.pictures)) {
         module.FS.writeFile(PICTURES[name], bytes);
       }
-      game.module = module;
-      showPlaying();
+      this.welcome = this.welcome || module.FS.readFile(PICTURES.welcome);
+      this.module = module;
       module.callMain([]);
-      sendKeys(game.keys.splice(0));
-    } catch (error) {
-      if (error && error.name === 'ExitStatus') {
-        return; // the game ended at once; onExit has said how
+      this.send(this.backlog.splice(0));
+    }
+
+    // "line" is the name prompt the first time, the play-again question after.
+    enter(stage) {
+      if (stage === 'line') {
+        stage = this.lines++ === 0 ? 'prompt' : 'question';
       }
-      ended(game, `The game could not start: ${error.message || error}. Reload the page to try again.`);
+      this.stage = stage;
+      page.stage = stage;
+      this.show();
+    }
+
+    show() {
+      if (!this.ended) {
+        say(needsKeyboard() ? KEYBOARD : STAGES[this.stage]);
+      }
+    }
+
+    // Output of the game, byte by byte as it comes; the terminal draws it in
+    // batches.
+    output(byte) {
+      if (run !== this) {
+        return;
+      }
+      page.transcript.push(byte);
+      if (byte === BELL) {
+        ring();
+      }
+      if (this.pending.push(byte) === 1) {
+        queueMicrotask(() => {
+          if (run === this) {
+            term.write(Uint8Array.from(this.pending));
+          }
+          this.pending = [];
+        });
+      }
+    }
+
+    // Keys as the bytes a desktop terminal sends (Enter is 13); typed while
+    // the game loads, they wait for it.
+    send(bytes) {
+      if (this.ended) {
+        return;
+      }
+      if (!this.module) {
+        this.backlog.push(...bytes);
+        return;
+      }
+      for (const byte of bytes) {
+        page.keys.push(byte);
+        this.module._qv_web_key(byte);
+      }
+    }
+
+    end(status) {
+      if (!this.ended) {
+        page.exitStatus = status;
+        this.finish(`Game ended with exit status ${status}.`);
+      }
+    }
+
+    // The run is over: the status says how, the picture keeps its place and
+    // size and shows the welcome picture, and Play again is offered.
+    finish(text) {
+      if (this.ended) {
+        return;
+      }
+      this.ended = true;
+      this.stage = 'ended';
+      page.stage = 'ended';
+      this.sizes.disconnect();
+      say(`${text} Press Play again for a new game.`);
+      const focused = [this.canvas, term.textarea].includes(document.activeElement);
+      const canvas = newCanvas(this.size);
+      if (this.welcome) {
+        createImageBitmap(new Blob([this.welcome], { type: 'image/jpeg' }))
+          .then((picture) => canvas.getContext('2d').drawImage(picture, 0, 0, ...this.size))
+          .catch(() => {}); // a picture the browser cannot read leaves the canvas black
+      }
+      playAgain.hidden = false;
+      if (focused) {
+        playAgain.focus();
+      }
+    }
+
+    // Stops a game still in progress (its module offers qvStop once it runs);
+    // the module goes with the run.
+    drop() {
+      const live = this.module && !this.ended;
+      this.ended = true;
+      this.sizes.disconnect();
+      if (live) {
+        try {
+          this.module.qvStop('replaced by a new game');
+        } catch (error) {
+          if (!(error instanceof WebAssembly.RuntimeError)) {
+            throw error; // abort unwinds the game's stack with this error, and only with it
+          }
+        }
+      }
     }
   }
 
-  // The game ends by unwinding with an ExitStatus; that is no error.
-  window.addEventListener('error', (event) => {
-    if (event.error && event.error.name === 'ExitStatus') {
-      event.preventDefault();
-    }
-  });
-  window.addEventListener('unhandledrejection', (event) => {
-    if (event.reason && event.reason.name === 'ExitStatus') {
-      event.preventDefault();
-    }
-  });
+  let chosen = {}; // the player's own pictures, kept for Play again
+  function start(pictures) {
+    chosen = pictures;
+    const old = run;
+    run = null; // what the old game writes while it stops is not shown
+    old?.drop();
+    playAgain.hidden = true;
+    term.reset();
+    run = new GameRun(pictures, old ? old.size : [640, 480]);
+    run.load();
+  }
 
+  // The first key lets the browser sound the bells. Keys typed in the picture
+  // outside play go to the terminal's game input instead of the window, and
+  // Tab is never the game's: the browser moves the focus on.
+  function routeKey(event) {
+    if (event.type === 'keydown') {
+      keyTyped = true;
+      allowSound();
+      run?.show();
+    }
+    if (!run || event.target !== run.canvas || (run.playing && event.key !== 'Tab')) {
+      return;
+    }
+    event.stopImmediatePropagation();
+    const bytes = event.type === 'keydown' && event.key !== 'Tab' && keyBytes(event);
+    if (bytes) {
+      event.preventDefault();
+      run.send(bytes);
+    }
+  }
+  for (const type of ['keydown', 'keypress', 'keyup']) {
+    window.addEventListener(type, routeKey, true);
+  }
+
+  if (location.protocol === 'file:') {
+    say(
+      'This page must be served by a web server: run scripts/play-web.sh, or ' +
+        'python3 -m http.server in its folder and open http://localhost:8000/.',
+    );
+    return;
+  }
   const lacking = missing();
   if (lacking) {
     say(lacking);
@@ -245,19 +367,31 @@
     fontFamily: 'DejaVu Sans Mono, Menlo, Consolas, monospace',
     fontSize: 13, // 80 columns and the 640-pixel window side by side on a 1366-pixel screen
   });
-  start({}); // loads the game while the terminal is set up
   term.open(document.getElementById('terminal'));
-  term.onData((text) => sendKeys(encoder.encode(text)));
-  term.onBinary((text) => sendKeys(Array.from(text, (c) => c.charCodeAt(0))));
+  term.attachCustomKeyEventHandler((event) => event.key !== 'Tab'); // Tab moves the focus on
+  term.onData((text) => run?.send(encoder.encode(text)));
+  term.onBinary((text) => run?.send(Array.from(text, (c) => c.charCodeAt(0))));
+  start({});
+  playAgain.addEventListener('click', () => {
+    term.focus();
+    start(chosen);
+  });
+  // Back or Forward may restore the page from the browser's cache: the
+  // keyboard goes to the terminal again.
+  window.addEventListener('pageshow', (event) => event.persisted && term.focus());
 
   // The player's own pictures, chosen in the two file inputs or dropped
   // anywhere on the page, and read when the restart is asked for.
   const form = document.getElementById('pictures');
-  const choices = { field: form.querySelector('#field-picture'), welcome: form.querySelector('#welcome-picture') };
-  const chosen = () => {
-    form.querySelector('button').disabled = !choices.field.files.length && !choices.welcome.files.length;
+  const choices = {
+    field: form.querySelector('#field-picture'),
+    welcome: form.querySelector('#welcome-picture'),
   };
-  form.addEventListener('change', chosen);
+  const onChoice = () => {
+    form.querySelector('button').disabled =
+      !choices.field.files.length && !choices.welcome.files.length;
+  };
+  form.addEventListener('change', onChoice);
   form.addEventListener('submit', async (event) => {
     event.preventDefault();
     const pictures = {};
@@ -278,14 +412,17 @@
     const files = [...event.dataTransfer.files];
     const welcome = files.find((file) => /welcome/i.test(file.name)) || files[1];
     const field = files.find((file) => file !== welcome);
-    for (const [file, input] of [[field, choices.field], [welcome, choices.welcome]]) {
+    for (const [file, input] of [
+      [field, choices.field],
+      [welcome, choices.welcome],
+    ]) {
       if (file) {
         const list = new DataTransfer();
         list.items.add(file);
         input.files = list.files;
       }
     }
-    chosen();
+    onChoice();
   });
 
   term.focus();

@@ -1,5 +1,6 @@
 #include "game/commands.h"
 #include "game/cplayer.h"
+#include "platform/terminal.h"
 #include "render/cscreen.h"
 #include "render/framewindow.h"
 #include "render/framewindow_detail.h"
@@ -152,4 +153,24 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
     EXPECT_EQ(shown({events[0]}, 320), closed);
     events[2] = {SDL_WINDOWEVENT}, events[2].window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
     EXPECT_EQ(shown({events[1], events[2]}, 320), closed);
+}
+
+// Window keys typed before play (w, 2) are dropped when it starts, all but Escape, which still
+// ends the process then; keys typed in play act.
+TEST(FrameWindow, DropsTheKeysTypedBeforePlayButEscape)
+{
+    CScreen screen("Window", 320, 240, 0, false);
+    SDL_Event events[2] = {{SDL_TEXTINPUT}, {SDL_KEYDOWN}};
+    std::strcpy(events[0].text.text, "w"), events[1].key.keysym.sym = SDLK_2;
+    int width = 0;
+    const auto typed = [&] {
+        SDL_PushEvent(&events[0]), SDL_PushEvent(&events[1]), screen.Refresh();
+        SDL_GetWindowSize(FrameWindowSdlWindow(), &width, nullptr);
+        return std::vector<int>{TerminalKeyHit() ? TerminalGetKey() : 0, width};
+    };
+    FrameWindowStartPlay();
+    EXPECT_EQ(typed(), (std::vector<int>{0, 320}));
+    EXPECT_EQ(typed(), (std::vector<int>{'w', 640}));
+    events[1].key.keysym.sym = SDLK_ESCAPE;
+    EXPECT_EXIT((FrameWindowStartPlay(), typed()), testing::ExitedWithCode(0), "");
 }

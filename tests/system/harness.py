@@ -223,10 +223,11 @@ class Browser:
         return reply['result'].get('value') if value else reply['result']['objectId']
 
     def press(self, keys):
-        """Types each key as a keyboard does: a letter or digit, \\r (Enter), \\033 (Escape)."""
+        """Types each key as a keyboard does: a letter or digit, \\r (Enter), \\t (Tab), \\033
+        (Escape)."""
         for key in keys:
-            name, code, number, text = {'\r': ('Enter', 'Enter', 13, '\r'),
-                                        '\033': ('Escape', 'Escape', 27, '')}.get(key) or (
+            name, code, number, text = {'\r': ('Enter', 'Enter', 13, '\r'), '\t': (
+                'Tab', 'Tab', 9, ''), '\033': ('Escape', 'Escape', 27, '')}.get(key) or (
                 key, ('Key' if key.isalpha() else 'Digit') + key.upper(), ord(key.upper()), key)
             for kind in ('keyDown', 'keyUp'):
                 self.send('Input.dispatchKeyEvent', type=kind, key=name, code=code, text=text,

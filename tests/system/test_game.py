@@ -217,6 +217,10 @@ class TerminalFocus(Game):  # in an xterm beside openbox, which honours a reques
         self.assertEqual(xdotool('getwindowfocus'), [terminal])
         xdotool('type', 'Zoe\n'), see('HELP MENU')  # typed to whoever has the keyboard
         xdotool('mousemove', '--window', window, 100, 100, 'click', '1')
+        left, top = (int(v) for v in re.findall(r'Absolute upper-left [XY]: +(\d+)', x.run(
+            'xwininfo', '-id', window)))  # keys typed in it before play would be dropped:
+        until(lambda: share_shown(x.screen(), left, top, 1, decode(BUILD + '/space_image.jpg'),
+                                  2) > .95, lambda: 'play')
         focus(window), xdotool('key', 'p', 'k'), see(QUESTION)  # in the window: pause, quit
         self.assertIn('name: \nZoe\n' + HELP + end('Zoe'), shown())
 

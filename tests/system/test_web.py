@@ -21,6 +21,18 @@ window.hide = async (on, ms) => {
 def script(source):
     return 'Page.addScriptToEvaluateOnNewDocument', {'source': source}
 
+# A laptop's viewport; every text written to the status line, and uncaught errors (said); the
+# game's module held back until go().
+LAPTOP = 'Emulation.setDeviceMetricsOverride', dict(width=1366, height=768, deviceScaleFactor=1,
+                                                   mobile=False)
+SAID = script('window.said = []; new MutationObserver(all => all.forEach(c => c.target.id === '
+              '"status" && said.push(c.target.textContent))).observe(document, {subtree: true, '
+              'childList: true, characterData: true}); for (const e of ["error", '
+              '"unhandledrejection"]) addEventListener(e, () => said.push("uncaught"))')
+STALL = script('Object.defineProperty(window, "createQuorvadellix", {set(make) { this.make = make '
+               '}, get() { return o => new Promise(go => window.go = go).then(() => this.make(o))'
+               ' }})')
+
 class Web(unittest.TestCase):
     def page(self, *before, prompt=True):
         """The page loaded, and the game at its name prompt."""
@@ -38,11 +50,23 @@ class Web(unittest.TestCase):
     def status(self):
         return self.browser.js('document.getElementById("status").textContent')
 
-    def ended(self, status, transcript):
+    def ended(self, status, transcript, scored=False):  # scored: any score, written as 0
         until(lambda: self.browser.js('quorvadellix.exitStatus') == status, self.transcript)
-        said = f'Game ended with exit status {status}. Reload the page to play again.'
-        self.assertEqual((self.browser.js('quorvadellix.exitStatus'), self.transcript(),
+        said = f'Game ended with exit status {status}. Press Play again for a new game.'
+        seen = re.sub(r'(was: |is:  )\d+', r'\g<1>0', self.transcript()) if scored else None
+        self.assertEqual((self.browser.js('quorvadellix.exitStatus'), seen or self.transcript(),
                           self.status()), (status, transcript, said))
+
+    def playing(self, ship=True):  # until the next game is in play (the ship resting in the middle)
+        until(lambda: self.browser.js('quorvadellix.stage') == 'play', self.transcript)
+        self.shows('space_image.jpg', ship=True) if ship else self.browser.js(FRAMES.format(10))
+
+    def fits(self, size):  # the game at that size, shown whole within the laptop's viewport
+        until(lambda: self.browser.js('document.getElementById("canvas").width') == size,
+              lambda: f'the game at {size}')
+        x, y, w, h = self.canvas()
+        self.assertTrue(x + w <= 1366 and y + h <= 768 and abs(w * 3 - h * 4) < 4 and
+                        (w == size if size == 640 else 640 < w <= size), (size, x, y, w, h))
 
     def canvas(self, shot=False):  # its place and size, or what it shows as (x, y) -> colour
         place = self.browser.js('(({x, y, width, height}) => [x, y, width, height])('
@@ -61,7 +85,7 @@ class Web(unittest.TestCase):
             (w // 2, h // 2 - 1), (w // 2 - 5, h // 2 + 4), (w // 2 + 5, h // 2 + 4)])
 
     def test_two_games_then_own_pictures(self):
-        page = self.page()
+        page = self.page(LAPTOP)
         page.press('Ann\rkykn')
         self.ended(0, BANNER + two_games('Ann'))
         self.assertEqual((bytes(page.js('quorvadellix.keys')), page.js('quorvadellix.bells')),
@@ -70,21 +94,27 @@ class Web(unittest.TestCase):
         rows = lambda: page.js('[...document.querySelectorAll("#terminal .xterm-accessibility-'
                                'tree > div")].map(row => row.textContent.trimEnd())')  # noqa: E731
         until(lambda: rows()[:len(screen)] == screen, lambda: str(rows()))  # as read aloud
-        # The player's own pictures, one chosen and one dropped on the page, start a new run.
+        # The player's own pictures, one chosen and one dropped on the page, start a new run; the
+        # largest fit the laptop's viewport. A refused picture ends the run, as Play again does.
         folder = self.enterContext(tempfile.TemporaryDirectory())
-        jpeg(folder + '/field.jpg', 64, 48)
-        jpeg(folder + '/my-welcome.jpg', 32, 48)
-        page.send('DOM.setFileInputFiles', files=[folder + '/field.jpg'],
-                  objectId=page.js('document.getElementById("field-picture")', value=False))
-        with open(folder + '/my-welcome.jpg', 'rb') as picture:
-            page.js(f'''{{ const files = new DataTransfer(); files.items.add(new File(
-                [Uint8Array.from(atob('{base64.b64encode(picture.read()).decode()}'),
-                                 c => c.charCodeAt(0))], 'my-welcome.jpg'));
-              document.body.dispatchEvent(new DragEvent('drop', {{dataTransfer: files,
-                                                                  bubbles: true}})) }}''')
-        page.js('document.getElementById("play-pictures").click()')
-        self.ended(1, 'quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
-                   'space_image.jpg is 64 x 48; both pictures must have the same size\n')
+
+        def restart(width, height):
+            jpeg(folder + '/field.jpg', 1024, 768), jpeg(folder + '/my-welcome.jpg', width, height)
+            page.send('DOM.setFileInputFiles', files=[folder + '/field.jpg'],
+                      objectId=page.js('document.getElementById("field-picture")', value=False))
+            with open(folder + '/my-welcome.jpg', 'rb') as picture:
+                page.js(f'''{{ const files = new DataTransfer(); files.items.add(new File(
+                    [Uint8Array.from(atob('{base64.b64encode(picture.read()).decode()}'),
+                                     c => c.charCodeAt(0))], 'my-welcome.jpg'));
+                  document.body.dispatchEvent(new DragEvent('drop', {{dataTransfer: files,
+                                                                      bubbles: true}})) }}''')
+            page.js('document.getElementById("play-pictures").click()')
+        restart(1024, 768), self.expect(BANNER), self.fits(1024)
+        refused = ('quorvadellix: space_image_welcome.jpg: the picture is 32 x 48 pixels but '
+                   'space_image.jpg is 1024 x 768; both pictures must have the same size\n')
+        restart(32, 48), self.ended(1, refused)
+        page.js('document.getElementById("play-again").click()'), self.ended(1, refused)
+        self.assertEqual(page.js('quorvadellix.runs'), 4)
 
     def test_play_pause_and_hidden_page(self):
         page = self.page(script(CLOCKS))
@@ -102,7 +132,8 @@ class Web(unittest.TestCase):
             return all(first(x, y) == second(x, y) for x in range(0, w, 4) for y in range(0, h, 4))
         until(still, lambda: 'the paused game to stand still')
         self.assertFalse(self.ship_in_middle(self.canvas(True)))
-        page.press('p')
+        self.assertTrue(self.status().startswith('Paused'), self.status())
+        page.press('p'), until(lambda: self.status().startswith('Playing'), self.status)
         page.js('hide(false, 100000)')  # 100 s visible
         page.press('k')  # unless hit meanwhile
         self.expect('Your High Score')
@@ -110,7 +141,7 @@ class Web(unittest.TestCase):
         self.assertTrue(10000 <= score < 13000, score)  # the visible 100 s count, the hidden not
 
     def test_canvas_keys(self):
-        page = self.page()
+        page = self.page(LAPTOP)
         page.press('Ann\rp')
         self.shows('space_image.jpg', ship=True)  # paused in its first pass
         x, y, _, _ = self.canvas()
@@ -120,17 +151,70 @@ class Web(unittest.TestCase):
                                  'new MouseEvent("contextmenu", {cancelable: true}))'))
         until(lambda: self.canvas(True)(102, 102) == 0xF0F0F0, lambda: 'the zoom menu')
         page.click(x + 100 + 70, y + 100 + 4 + 24 + 12)  # "Zoom 2 x 2"
-        for key, size in (('', 1280), ('1', 640), ('2', 1280), ('1', 640)):
-            page.press(key)
-            until(lambda: self.canvas()[2:] == [size, size * 3 // 4], lambda: f'zoom to {size}')
+        for key, size in (('', 1280), ('1', 640), ('2', 1280), ('4', 2560), ('1', 640)):
+            page.press(key), self.fits(size)
+        page.press('\t')  # leaves the picture in play too
+        self.assertEqual(page.js('document.activeElement.tagName'), 'SUMMARY')
+        page.click(x + 10, y + 10)
         page.press('k')  # a key given twice would answer the question
         self.expect(QUESTION)
         page.click(x - 100, y + 10)  # the terminal: the window waits while the game asks
         page.press('y')
         self.expect(RESTART + HELP)
         page.click(x + 10, y + 10)
+        page.press('\033'), self.playing(False)  # before play: does nothing, is not kept for it
+        self.assertIsNone(page.js('quorvadellix.exitStatus'))
         page.press('\033')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann') + RESTART + HELP)
+
+    def test_one_keyboard_and_what_the_status_says(self):
+        """Outside play keys typed in the picture are the terminal's (Escape does nothing), also
+        while the game loads; none acts in play. The status at each stage, written once each.
+        Play again without a reload, the picture in its place showing the welcome."""
+        page = self.page(SAID, STALL, prompt=False)
+        x, y, _, _ = place = self.canvas()
+        page.click(x + 10, y + 10), page.press('\033An'), page.js('go()')
+        self.expect(BANNER + 'An')
+        page.press('n2w\033\r'), self.playing()  # w flew nothing, 2 zoomed nothing
+        self.assertEqual(self.canvas(), place)
+        for key, shown in (('k', QUESTION), ('y', RESTART + HELP), ('', ''),
+                           ('k', RESTART + HELP + '\a')):  # the window's k, the question's y
+            _ = page.press(key), self.expect(shown) if key else self.playing(False)
+        page.press('k')  # answers no
+        self.ended(0, BANNER + two_games('Ann2w'), scored=True)
+        stages = ('Loading the page|Loading the game|your name|three seconds|Playing|Game over|'
+                  'three seconds|Playing|Game over|exit status 0').split('|')
+        said = page.js('said')
+        self.assertTrue(len(said) == len(stages) and all(map(str.__contains__, said, stages)), said)
+        self.assertEqual((self.canvas(), page.js('document.activeElement.id')),
+                         (place, 'play-again'))
+        self.shows('space_image_welcome.jpg')
+        page.js('window.kept = 1'), page.press('\r'), page.js('go()'), self.expect(BANNER)
+        self.assertEqual(page.js('[kept, quorvadellix.runs, quorvadellix.stage]'), [1, 2, 'prompt'])
+
+    def test_tab_focus_and_bell(self):
+        """Tab and Shift+Tab leave the terminal and the picture in the page's order, typing nothing
+        into the game; Back or Forward gives the terminal the keyboard; the bell flashes once."""
+        page = self.page()
+        active = lambda: page.js('(e => e.id || e.className)(document.activeElement)')  # noqa: E731
+        shift_tab = lambda: [page.send('Input.dispatchKeyEvent', type=kind, key='Tab', code='Tab',
+                                       modifiers=8, windowsVirtualKeyCode=9)
+                             for kind in ('keyDown', 'keyUp')] and active()  # noqa: E731
+        order = [page.press('\t') or active() for _ in range(4)] + [shift_tab() for _ in range(4)]
+        self.assertEqual((order, page.js('quorvadellix.keys')), (
+            ['canvas', '', 'field-picture', 'welcome-picture', 'field-picture', '', 'canvas',
+             'xterm-helper-textarea'], []))
+        page.js('document.getElementById("canvas").focus()')
+        self.assertEqual(page.js('getComputedStyle(document.activeElement).outlineStyle'), 'solid')
+        page.js('dispatchEvent(new PageTransitionEvent("pageshow", {persisted: true}))')
+        self.assertEqual(active(), 'xterm-helper-textarea')
+        flash = lambda: page.js(  # noqa: E731
+            'document.body.classList.add("bell"); (s => [s.animationName, s.animationDuration, '
+            's.animationIterationCount])(getComputedStyle(document.querySelector(".console")))')
+        self.assertEqual(flash(), ['bell', '0.4s', '1'])
+        page.send('Emulation.setEmulatedMedia', features=[{'name': 'prefers-reduced-motion',
+                                                           'value': 'reduce'}])
+        self.assertEqual(flash(), ['bell-soft', '0.4s', '1'])
 
     def test_lacking_browser(self):
         touch = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
@@ -146,6 +230,10 @@ class Web(unittest.TestCase):
                 if before is touch:  # until a key is typed
                     page.press('A')
                     until(lambda: self.status() != sentence, self.status)
+        page.send('Page.navigate', url=f'file://{os.path.abspath(WEB)}/index.html')
+        until(lambda: page.js('document.getElementById("status")?.textContent || ""').startswith(
+            'This page must be served by a web server: run scripts/play-web.sh, or python3 -m '
+            'http.server'), self.status)
 
 if __name__ == '__main__':
     unittest.main()
