@@ -166,9 +166,9 @@ def check(reply, error, what):
 class Browser:
     """Headless Chromium on one page served from folder on a free local port, driven through the
     DevTools pipe (it reads fd 3, writes fd 4); the commands in `before` (method, params) apply
-    to the page before it loads."""
+    to the page before it loads; flags are more command-line flags."""
 
-    def __init__(self, folder, before=()):
+    def __init__(self, folder, before=(), flags=()):
         self.buffer, self.id, self.session = b'', 0, None
         self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(type(
             'Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None}),
@@ -181,7 +181,7 @@ class Browser:
              '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-sync',
              '--disable-background-networking', '--disable-component-update', '--disable-quic',
              '--disable-dev-shm-usage', '--mute-audio', '--window-size=1600,1200',
-             '--remote-debugging-pipe', '--user-data-dir=' + self.profile.name],
+             '--remote-debugging-pipe', '--user-data-dir=' + self.profile.name, *flags],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=False,
             start_new_session=True, preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
         os.close(read_in), os.close(write_out)
