@@ -4,8 +4,10 @@ import base64, os, re, tempfile, unittest  # noqa: E401
 
 from harness import Browser, decode, jpeg, share_shown, until
 from test_game import BANNER, HELP, QUESTION, RESTART, end, two_games
+from webdriver import ENGINES
 
 WEB, BUILD = os.environ.get('QV_WEB', ''), os.environ.get('QV_BUILD', '')
+Browser = ENGINES.get(os.environ.get('QV_ENGINE', ''), Browser)  # Chromium unless named
 FRAMES = ('new Promise(done => {{ let n = {}; const next = () => --n ? requestAnimationFrame(next)'
           ' : done(); requestAnimationFrame(next); }})')
 # The page's clocks run `skew` ms ahead; hide(on, ms) hides or shows the page as a browser does
