@@ -1,6 +1,6 @@
 """The web edition in a headless Chromium. Usage: test_web.py Web[.TEST], with QV_WEB (the built
 web folder) and QV_BUILD (the native build's folder, with the same pictures) set."""
-import base64, os, re, tempfile, unittest  # noqa: E401
+import base64, os, re, shutil, subprocess, tempfile, unittest  # noqa: E401
 
 from harness import Browser, decode, jpeg, share_shown, until
 from test_game import BANNER, HELP, QUESTION, RESTART, end, two_games
@@ -143,6 +143,43 @@ class Web(unittest.TestCase):
         self.assertTrue(page.js('!!document.getElementById("canvas").getContext("2d")'))
         page.press('kn')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann'))
+
+    def test_offline_and_new_build(self):  # the service worker's cache
+        folder = self.enterContext(tempfile.TemporaryDirectory()) + '/web'
+        shutil.copytree(WEB, folder)
+        self.browser = page = Browser(folder)
+        self.addCleanup(page.stop)
+
+        def loaded():  # the page after the reload; one navigating away answers no question
+            try:
+                return page.js('!window.before && document.readyState === "complete"')
+            except AssertionError as error:
+                self.assertIn('navigated', str(error))
+
+        def reload(what):
+            page.js('window.before = true')
+            page.send('Page.reload')
+            until(loaded, what)
+        until(lambda: page.js('!!navigator.serviceWorker.controller'), lambda: 'the worker')
+        first = page.js('caches.keys()')
+        with open(folder + '/quorvadellix.css', 'a') as css:  # a new build
+            css.write('/* built again */\n')
+        subprocess.run([os.path.dirname(__file__) + '/../../scripts/lib/stamp-web-cache.sh',
+                        folder], check=True)
+        reload(lambda: 'the reload')
+        css = 'fetch("quorvadellix.css").then(r => r.text())'
+        until(lambda: page.js(f'caches.keys().then(k => k.length === 1 && {css})') and
+              page.js(css).endswith('/* built again */\n') and page.js('caches.keys()') != first,
+              lambda: 'the new build in the cache')
+        page.send('Network.enable')
+        page.send('Network.emulateNetworkConditions', offline=True, latency=0,
+                  downloadThroughput=-1, uploadThroughput=-1)
+        page.server.shutdown(), page.server.server_close()  # nothing answers either
+        reload(lambda: 'the page offline')
+        self.expect(BANNER)
+        page.press('Ann\rkn')
+        self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann'))
+        self.assertTrue(page.js('!!document.getElementById("canvas").getContext("2d")'))  # cheaper
 
     def test_lacking_browser(self):
         touch = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
