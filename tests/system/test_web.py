@@ -147,7 +147,7 @@ class Web(unittest.TestCase):
     def test_offline_and_new_build(self):  # the service worker's cache
         folder = self.enterContext(tempfile.TemporaryDirectory()) + '/web'
         shutil.copytree(WEB, folder)
-        self.browser = page = Browser(folder)
+        page = self.browser = Browser(folder)
         self.addCleanup(page.stop)
 
         def loaded():  # the page after the reload; one navigating away answers no question
@@ -156,18 +156,15 @@ class Web(unittest.TestCase):
             except AssertionError as error:
                 self.assertIn('navigated', str(error))
 
-        def reload(what):
-            page.js('window.before = true')
-            page.send('Page.reload')
-            until(loaded, what)
+        def reload():
+            page.js('window.before = true'), page.send('Page.reload'), until(loaded, str)
         until(lambda: page.js('!!navigator.serviceWorker.controller'), lambda: 'the worker')
-        first = page.js('caches.keys()')
-        with open(folder + '/quorvadellix.css', 'a') as css:  # a new build
-            css.write('/* built again */\n')
+        first, css = page.js('caches.keys()'), 'fetch("quorvadellix.css").then(r => r.text())'
+        with open(folder + '/quorvadellix.css', 'a') as out:  # a new build
+            out.write('/* built again */\n')
         subprocess.run([os.path.dirname(__file__) + '/../../scripts/lib/stamp-web-cache.sh',
                         folder], check=True)
-        reload(lambda: 'the reload')
-        css = 'fetch("quorvadellix.css").then(r => r.text())'
+        reload()
         until(lambda: page.js(f'caches.keys().then(k => k.length === 1 && {css})') and
               page.js(css).endswith('/* built again */\n') and page.js('caches.keys()') != first,
               lambda: 'the new build in the cache')
@@ -175,7 +172,7 @@ class Web(unittest.TestCase):
         page.send('Network.emulateNetworkConditions', offline=True, latency=0,
                   downloadThroughput=-1, uploadThroughput=-1)
         page.server.shutdown(), page.server.server_close()  # nothing answers either
-        reload(lambda: 'the page offline')
+        reload()
         self.expect(BANNER)
         page.press('Ann\rkn')
         self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann'))
