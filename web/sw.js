@@ -13,11 +13,13 @@ const FILES = ['./'];
 const CACHE = `quorvadellix-${VERSION}`;
 
 self.addEventListener('install', (event) => {
-  // Fetched past the browser's HTTP cache, which may still hold an older build.
+  // Each file is revalidated with the server, never taken unchecked from the
+  // browser's HTTP cache (which may still hold an older build); those the page
+  // has just loaded then cost no second download.
   event.waitUntil(
     caches
       .open(CACHE)
-      .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'reload' }))))
+      .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' }))))
       .then(() => self.skipWaiting())
   );
 });
