@@ -6,7 +6,7 @@ game presents per second during play beside the browser's own frame rate. Then t
 visit transfers (and what they would be with gzip) and those of a second visit. Not a test:
 nothing here passes or fails.
 Usage: web_measure.py [WEB_FOLDER]   (dist/quorvadellix-web unless given)"""
-import gzip, os, statistics, sys, time  # noqa: E401
+import gzip, http.server, os, statistics, sys, time  # noqa: E401
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..')
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'system'))
@@ -62,53 +62,74 @@ def play(folder, driver):
         page.stop()
 
 
+# Every answer of the page's server: path, status, bytes of the body.
+ANSWERS = []
+send_response, copyfile = (getattr(http.server.SimpleHTTPRequestHandler, name)
+                           for name in ('send_response', 'copyfile'))
+
+
+def answered(handler, code, message=None):
+    handler.answer = [handler.path, code, 0]
+    ANSWERS.append(handler.answer)
+    send_response(handler, code, message)
+
+
+def counted(handler, source, out):
+    handler.answer[2] += len(data := source.read())
+    out.write(data)
+
+
 def visits(folder):
-    """The bytes of a first and a second visit by the browser's own count (transferSize), and the
-    files of the first with their gzip sizes."""
-    page = Browser(folder)
+    """The server's answers to a first visit (with the service worker's filling of its cache)
+    and to a second, and the first's body bytes with gzip -9."""
+    http.server.SimpleHTTPRequestHandler.send_response = answered
+    http.server.SimpleHTTPRequestHandler.copyfile = counted
+    page, prompt = Browser(folder), lambda: 'Please enter' in bytes(page.js(
+        'window.quorvadellix?.transcript ?? []')).decode()
     try:
-        entries = '''performance.getEntriesByType('navigation').concat(
-            performance.getEntriesByType('resource')).map(e => [e.name, e.transferSize])'''
-        until(lambda: 'Please enter' in bytes(page.js('quorvadellix.transcript')).decode(),
-              lambda: 'the prompt')
-        first = page.js(entries)
-        page.js('navigator.serviceWorker.ready')  # the folder is kept
+        until(lambda: prompt() and page.js('!!navigator.serviceWorker.controller'),
+              lambda: 'the prompt and the filled cache')
+        first = ANSWERS[:]
+        page.js('window.before = true')
         page.send('Page.reload')
-        until(lambda: 'Please enter' in bytes(page.js(
-            'window.quorvadellix?.transcript ?? []')).decode(), lambda: 'the prompt again')
-        second = page.js(entries)
+        until(lambda: page.js('!window.before') and prompt(), lambda: 'the prompt again')
+        time.sleep(3)  # the browser's look for a new worker comes after the load
+        second = ANSWERS[len(first):]
     finally:
         page.stop()
-    files = [os.path.join(folder, name.split('/', 3)[3].split('?')[0] or 'index.html')
-             for name, _ in first if name.startswith('http')]
+        http.server.SimpleHTTPRequestHandler.send_response = send_response
+        http.server.SimpleHTTPRequestHandler.copyfile = copyfile
     packed = 0
-    for name in files:
-        with open(name, 'rb') as data:
-            packed += len(gzip.compress(data.read(), 9))
+    for path, _, size in first:
+        with open(os.path.join(folder, path.split('?')[0].lstrip('/') or 'index.html'), 'rb') as f:
+            packed += len(gzip.compress(f.read(), 9)) if size else 0
     return first, second, packed
 
 
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, 'dist', 'quorvadellix-web')
     runs = {mode: [] for mode in MODES}
-    for _ in range(3):  # side by side: the modes take turns
+    for _ in range(5):  # side by side: the modes take turns
         for mode, driver in MODES.items():
             runs[mode].append(play(folder, driver))
-    median = lambda mode, f: statistics.median(f(r) for r in runs[mode])  # noqa: E731
+    # A game ended by an asteroid during the measuring counts only if all did.
+    median = lambda mode, f: statistics.median(f(r) for r in [  # noqa: E731
+        r for r in runs[mode] if not r['ended']] or runs[mode])
     for mode in MODES:
         print(f'{mode} (the canvas got {", ".join(sorted({r["context"] for r in runs[mode]}))}'
-              f'{"; a game ended early" if any(r["ended"] for r in runs[mode]) else ""}):')
+              f'; {sum(r["ended"] for r in runs[mode])} of {len(runs[mode])} games ended '
+              'early by an asteroid):')
         print(f'  page load to name prompt: median {median(mode, lambda r: r["prompt"]):.2f} s')
         print(f'  main thread busy: waiting for the name {median(mode, lambda r: r["waiting"]):.1%}'
               f', during play {median(mode, lambda r: r["playing"]):.1%} (medians)')
         print('  frames per second during play: game %.1f, browser %.1f (medians)' % tuple(
             median(mode, lambda r: r['rates'][i]) for i in range(2)))
     first, second, packed = visits(folder)
-    print(f'first visit: {sum(s for _, s in first) / 1e6:.2f} MB in {len(first)} transfers '
-          f'({packed / 1e6:.2f} MB with gzip -9)')
-    print(f'second visit: {sum(s for _, s in second)} bytes in {len(second)} entries: ' + ', '.join(
-        f'{name.rsplit("/", 1)[1] or "index.html"} {size}' for name, size in second))
-
+    print(f'first visit: {sum(a[2] for a in first) / 1e6:.2f} MB in {len(first)} answers '
+          f'({packed / 1e6:.2f} MB with gzip -9): ' + ', '.join(
+              f'{path} {code} {size}' for path, code, size in first))
+    print(f'second visit: {sum(a[2] for a in second)} bytes in {len(second)} answers: ' +
+          ', '.join(f'{path} {code} {size}' for path, code, size in second))
 
 if __name__ == '__main__':
     main()
