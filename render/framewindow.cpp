@@ -120,7 +120,7 @@ void GiveUp(const char* reason)
 
 // Presents in step with the display where it can, so that frames nobody
 // could see cost no time; the software renderer is the last resort (in a
-// page without WebGL, a 2D canvas).
+// page it comes first: see the render driver hint in FrameWindowOpen).
 SDL_Renderer* CreateRenderer(SDL_Window* window)
 {
     const Uint32 attempts[] = {SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC,
@@ -465,10 +465,10 @@ void Paint()
 }
 
 #ifdef __EMSCRIPTEN__
-// In a page without WebGL the window is a 2D canvas, which setting its size
-// clears, even to the size it has; SDL does that at every resize of the
-// browser's window, while the game may be waiting for a typed line and not
-// drawing. So the kept frame is painted again at once, after SDL's handler.
+// In a page the window is a 2D canvas, which setting its size clears, even
+// to the size it has; SDL does that at every resize of the browser's window,
+// while the game may be waiting for a typed line and not drawing. So the
+// kept frame is painted again at once, after SDL's handler.
 EM_BOOL RepaintAfterResize(int /*type*/, const EmscriptenUiEvent* /*event*/, void* /*data*/)
 {
     if (g_window.renderer != nullptr) {
