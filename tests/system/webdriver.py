@@ -87,19 +87,14 @@ class Firefox(WebDriver):
                     self.profile.name], MOZ_CRASHREPORTER_DISABLE='1')
         port = os.path.join(self.profile.name, 'MarionetteActivePort')  # written once it listens
         until(lambda: os.path.exists(port) and open(port).read().strip(), lambda: 'Marionette')
-        self.socket, self.buffer, self.id = socket.create_connection(
-            ('127.0.0.1', int(open(port).read()))), b'', 0
+        self.socket, self.id = socket.create_connection(('127.0.0.1', int(open(port).read()))), 0
+        self.stream = self.socket.makefile('rb')
         self.receive()  # its greeting
         self.command('NewSession', capabilities={})
 
-    def receive(self):
-        while b':' not in self.buffer:
-            self.buffer += self.socket.recv(1 << 20) or b'0:'
-        size, self.buffer = self.buffer.split(b':', 1)
-        while len(self.buffer) < int(size):
-            self.buffer += self.socket.recv(1 << 20)
-        text, self.buffer = self.buffer[:int(size)], self.buffer[int(size):]
-        return json.loads(text or b'{"error": "it ended"}')
+    def receive(self):  # length:JSON
+        size = b''.join(iter(lambda: self.stream.read(1) or b':', b':'))
+        return json.loads(self.stream.read(int(size or 0)) or b'{"error": "it ended"}')
 
     def call(self, name, params):
         self.id += 1
