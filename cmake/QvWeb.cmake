@@ -17,7 +17,8 @@ set(SDL2_DIR ${QV_WEB_DEPS}/lib/cmake/SDL2 CACHE PATH "SDL2's CMake files" FORCE
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 
-# qv_web_executable(<target>): the link options of the page's module.
+# qv_web_executable(<target>): the link options of the page's module. Its
+# environment (ENV) takes SDL's hints, as bench/web_measure.py sets them.
 function(qv_web_executable target)
   set(pictures)
   foreach(picture space_image.jpg space_image_welcome.jpg)
@@ -26,7 +27,7 @@ function(qv_web_executable target)
   target_link_options(${target} PRIVATE
     -sMODULARIZE=1 -sEXPORT_NAME=createQuorvadellix -sINVOKE_RUN=0 -sEXIT_RUNTIME=1
     -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1
-    -sEXPORTED_FUNCTIONS=_main,_qv_web_key -sEXPORTED_RUNTIME_METHODS=FS,callMain
+    -sEXPORTED_FUNCTIONS=_main,_qv_web_key -sEXPORTED_RUNTIME_METHODS=FS,callMain,ENV
     -sENVIRONMENT=web ${pictures})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
     ${QV_PICTURES_DIR}/space_image.jpg ${QV_PICTURES_DIR}/space_image_welcome.jpg)

@@ -26,6 +26,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #endif
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
 
 // The game's icon as the picture generator drew it (WINDOW_ICON_SIZE,
 // WINDOW_ICON_RGBA), from the build folder.
@@ -137,7 +140,8 @@ void GiveUp(const char* reason)
 }
 
 // Presents in step with the display where it can, so that frames nobody
-// could see cost no time; the software renderer is the last resort.
+// could see cost no time; the software renderer is the last resort (in a
+// page it comes first: see the render driver hint in FrameWindowOpen).
 SDL_Renderer* CreateRenderer(SDL_Window* window)
 {
     const Uint32 attempts[] = {SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC,
@@ -489,6 +493,20 @@ void Paint()
     SDL_RenderPresent(g_window.renderer.get());
 }
 
+#ifdef __EMSCRIPTEN__
+// In a page the window is a 2D canvas, which setting its size clears, even
+// to the size it has; SDL does that at every resize of the browser's window,
+// while the game may be waiting for a typed line and not drawing. So the
+// kept frame is painted again at once, after SDL's handler.
+EM_BOOL RepaintAfterResize(int /*type*/, const EmscriptenUiEvent* /*event*/, void* /*data*/)
+{
+    if (g_window.renderer != nullptr) {
+        Paint();
+    }
+    return EM_FALSE;
+}
+#endif
+
 } // namespace
 
 int FrameWindowOpen(const char* title, int width, int height)
@@ -520,6 +538,13 @@ int FrameWindowOpen(const char* title, int width, int height)
     // The game's presents wait for the page's next frame themselves
     // (YieldFrame); SDL must not give the page a turn of its own on top.
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+#ifdef __EMSCRIPTEN__
+    // In a page the software renderer draws on a 2D canvas: it needs no
+    // WebGL, and it costs the page's main thread less than WebGL while the
+    // game plays (bench/web_measure.py). Without the hint WebGL comes first
+    // where the browser has it.
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+#endif
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Warn(SDL_GetError());
         return 1;
@@ -547,6 +572,8 @@ int FrameWindowOpen(const char* title, int width, int height)
     ShowWithoutFocus(g_window.window.get());
 #ifdef __EMSCRIPTEN__
     SDL_SetEventFilter(&ToggleFullscreenAtOnce, nullptr);
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
+                                   &RepaintAfterResize);
 #endif
     SDL_StartTextInput();
     SDL_DisableScreenSaver();

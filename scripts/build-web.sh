@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the game for the browser with emscripten and writes
 # dist/quorvadellix-web/, a static folder that any web server can host (the
-# page, the game's module with its two pictures, the terminal widget and the
-# licence texts), and dist/quorvadellix-web.zip.
+# page, the game's module with its two pictures, the terminal widget, the
+# licence texts, and the app manifest with its icons and the service worker
+# that keeps the folder for offline play), and dist/quorvadellix-web.zip.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/lib/packages.sh
@@ -37,7 +38,8 @@ stage=$QV_ROOT/dist/$name
 rm -rf "$stage" "$QV_ROOT/dist/$name.zip"
 mkdir -p "$stage/xterm" "$stage/licenses"
 cp "$QV_ROOT"/build-web/quorvadellix.{js,wasm,data} "$stage/"
-cp "$web"/*.html "$web"/*.css "$web"/*.js "$web/README.txt" "$stage/"
+cp "$web"/*.html "$web"/*.css "$web"/*.js "$web"/*.webmanifest "$web/README.txt" "$stage/"
+cp "$QV_ROOT"/build/icons/quorvadellix-{192,512}.png "$stage/"
 xterm=$web/node_modules/@xterm/xterm
 cp "$xterm/lib/xterm.js" "$xterm/css/xterm.css" "$stage/xterm/"
 cp "$xterm/LICENSE" "$stage/licenses/xterm.txt"
@@ -45,5 +47,7 @@ cp "$xterm/LICENSE" "$stage/licenses/xterm.txt"
 # the same sources.
 cp /usr/share/doc/libsdl2-dev/copyright "$stage/licenses/SDL2.txt"
 cp /usr/share/doc/libjpeg62-turbo-dev/copyright "$stage/licenses/libjpeg-turbo.txt"
+# Last: the worker's cache is named by the hash of all the folder's files.
+"$QV_ROOT/scripts/lib/stamp-web-cache.sh" "$stage"
 (cd "$QV_ROOT/dist" && zip -q -X -r "$name.zip" "$name")
 echo "Built dist/$name/ and dist/$name.zip"

@@ -11,7 +11,7 @@ source scripts/lib/packages.sh
 # shellcheck source=scripts/lib/web-npm.sh
 source scripts/lib/web-npm.sh
 mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | grep -vE '^build')
-page=(index.html quorvadellix-page.js quorvadellix.css eslint.config.mjs)
+page=(index.html quorvadellix-page.js quorvadellix-install.js sw.js quorvadellix.css eslint.config.mjs)
 qv_web_npm web
 if [ "${1:-}" != "--check" ]; then
   clang-format -i "${files[@]}"
@@ -23,5 +23,5 @@ clang-format --dry-run --Werror "${files[@]}" || status=1
 mapfile -t shells < <(git ls-files -co --exclude-standard -- '*.sh' | grep -vE '^build|node_modules/')
 shellcheck -x -P SCRIPTDIR "${shells[@]}" || status=1
 (cd web && npx --no-install prettier --log-level warn --check "${page[@]}") || status=1
-(cd web && npx --no-install eslint --max-warnings 0 quorvadellix-page.js eslint.config.mjs) || status=1
+(cd web && npx --no-install eslint --max-warnings 0 quorvadellix-page.js quorvadellix-install.js sw.js eslint.config.mjs) || status=1
 exit $status

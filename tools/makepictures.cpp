@@ -3,7 +3,8 @@
 //   space_image_welcome.jpg  the same sky with the title and a prompt line.
 // With --icons it draws the desktop icon instead, the ship over the sky, as
 // quorvadellix-48.png, quorvadellix-128.png and quorvadellix-256.png (the
-// Linux desktop), quorvadellix.ico at 16, 32, 48 and 256 pixels (the Windows
+// Linux desktop), quorvadellix-192.png and quorvadellix-512.png (the web
+// page's app manifest), quorvadellix.ico at 16, 32, 48 and 256 pixels (the Windows
 // program's resources) and windowicon.h, the 48-pixel icon as RGBA bytes that
 // the game compiles in for its graphics window.
 // Usage: makepictures <output folder>
@@ -628,7 +629,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string(argv[1]) == "--icons") {
         const Canvas sky = DrawSky();
         const std::string folder = argv[2];
-        for (const int size : {48, 128, 256}) {
+        for (const int size : {48, 128, 192, 256, 512}) {
             const std::string path = folder + "/quorvadellix-" + std::to_string(size) + ".png";
             if (!WriteFile(PngBytes(DrawIcon(sky, size), size), path)) {
                 return 1;

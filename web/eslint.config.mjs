@@ -1,5 +1,6 @@
-// The page's script runs as a classic script in the browser, beside xterm.js
-// (Terminal) and the game's module loader (createQuorvadellix on window).
+// The page's scripts run as classic scripts in the browser, beside xterm.js
+// (Terminal) and the game's module loader (createQuorvadellix on window); the
+// service worker runs in its own global scope (self).
 import js from '@eslint/js';
 
 const browser = [
@@ -13,25 +14,28 @@ const browser = [
   'document',
   'location',
   'matchMedia',
+  'navigator',
   'performance',
   'queueMicrotask',
   'window',
 ];
 
+const worker = ['Request', 'caches', 'fetch', 'self'];
+const readonly = (names) => Object.fromEntries(names.map((name) => [name, 'readonly']));
+const rules = {
+  eqeqeq: 'error',
+  'max-len': ['error', { code: 100 }],
+  'no-implicit-globals': 'error',
+  'prefer-const': 'error',
+  strict: ['error', 'global'],
+};
+
 export default [
   js.configs.recommended,
   {
-    files: ['quorvadellix-page.js'],
-    languageOptions: {
-      sourceType: 'script',
-      globals: Object.fromEntries([...browser, 'Terminal'].map((name) => [name, 'readonly'])),
-    },
-    rules: {
-      eqeqeq: 'error',
-      'max-len': ['error', { code: 100 }],
-      'no-implicit-globals': 'error',
-      'prefer-const': 'error',
-      strict: ['error', 'global'],
-    },
+    files: ['quorvadellix-page.js', 'quorvadellix-install.js'],
+    languageOptions: { sourceType: 'script', globals: readonly([...browser, 'Terminal']) },
+    rules,
   },
+  { files: ['sw.js'], languageOptions: { sourceType: 'script', globals: readonly(worker) }, rules },
 ];

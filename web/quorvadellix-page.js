@@ -54,15 +54,11 @@
   }
 
   // One sentence naming what this browser lacks, or '' when it has all.
+  // WebGL is not needed: without it the game draws on a 2D canvas.
   function missing() {
     if (typeof WebAssembly !== 'object') {
       return 'This game needs WebAssembly, which this browser does not offer.';
     }
-    const gl = document.createElement('canvas').getContext('webgl');
-    if (!gl) {
-      return 'This game needs WebGL, which this browser does not offer or has switched off.';
-    }
-    gl.getExtension('WEBGL_lose_context')?.loseContext();
     if (typeof Terminal !== 'function') {
       return 'The terminal could not be loaded (xterm/xterm.js is missing).';
     }

@@ -45,8 +45,10 @@ QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps li
 # libjpeg-turbo sources, zip for the folder's archive.
 QV_WEB_PACKAGES=("${QV_BASE_PACKAGES[@]}" emscripten binaryen dpkg-dev zip)
 # The web tests: Debian's Chromium, driven headless through its DevTools pipe
-# by Python, and libjpeg's tools for reference pictures.
-QV_WEB_TEST_PACKAGES=(chromium python3 libjpeg-turbo-progs)
+# by Python, and libjpeg's tools for reference pictures; Firefox (driven
+# through its own Marionette port) and WebKitGTK's WebDriver server, each on
+# a private X server.
+QV_WEB_TEST_PACKAGES=(chromium python3 libjpeg-turbo-progs firefox-esr webkit2gtk-driver xvfb)
 
 # qv_missing_packages PACKAGE...: prints those of them that are not installed.
 qv_missing_packages() {

@@ -158,6 +158,23 @@ def share_shown(shot, x, y, z, picture, tolerance):
                         >> 16 - 8 * c & 255) - rgb[3 * p + c]) for c in range(3)) <= tolerance
                for p in samples) / len(samples)
 
+def serve(folder):
+    """Serves folder on a free port of 127.0.0.1 until shut down."""
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(type(
+        'Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None}),
+        directory=folder))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+def pixels(js, png, x, y, width, height):
+    """A rectangle of a PNG (base64) as (x, y) -> 0xRRGGBB: the browser (js) decodes it."""
+    rgba = base64.b64decode(js(
+        f"""fetch('data:image/png;base64,{png}').then(r => r.blob()).then(createImageBitmap)
+        .then(p => {{ const c = new OffscreenCanvas({width}, {height}).getContext('2d');
+          c.drawImage(p, {-x}, {-y}); return c.getImageData(0, 0, {width}, {height}).data; }})
+        .then(d => btoa(Array.from(d, b => String.fromCharCode(b)).join('')))"""))
+    return lambda px, py: int.from_bytes(rgba[(at := (py * width + px) * 4):at + 3], 'big')
+
 def check(reply, error, what):
     if error in reply:
         raise AssertionError(f'{what}: {reply[error]}')
@@ -166,14 +183,10 @@ def check(reply, error, what):
 class Browser:
     """Headless Chromium on one page served from folder on a free local port, driven through the
     DevTools pipe (it reads fd 3, writes fd 4); the commands in `before` (method, params) apply
-    to the page before it loads."""
+    to the page before it loads; flags are more command-line flags."""
 
-    def __init__(self, folder, before=()):
-        self.buffer, self.id, self.session = b'', 0, None
-        self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(type(
-            'Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None}),
-            directory=folder))
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+    def __init__(self, folder, before=(), flags=()):
+        self.buffer, self.id, self.session, self.server = b'', 0, None, serve(folder)
         self.profile = tempfile.TemporaryDirectory()
         (read_in, self.into), (self.out, write_out) = os.pipe(), os.pipe()
         self.proc = subprocess.Popen(
@@ -181,7 +194,7 @@ class Browser:
              '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-sync',
              '--disable-background-networking', '--disable-component-update', '--disable-quic',
              '--disable-dev-shm-usage', '--mute-audio', '--window-size=1600,1200',
-             '--remote-debugging-pipe', '--user-data-dir=' + self.profile.name],
+             '--remote-debugging-pipe', '--user-data-dir=' + self.profile.name, *flags],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=False,
             start_new_session=True, preexec_fn=lambda: (os.dup2(read_in, 3), os.dup2(write_out, 4)))
         os.close(read_in), os.close(write_out)
@@ -239,11 +252,6 @@ class Browser:
 
     def shot(self, x, y, width, height):
         """What the page shows in that rectangle, as (x, y) -> 0xRRGGBB."""
-        png = self.send('Page.captureScreenshot', captureBeyondViewport=True,
-                        clip=dict(x=x, y=y, width=width, height=height, scale=1))['data']
-        rgba = base64.b64decode(self.js(  # the browser decodes its own picture
-            f"""fetch('data:image/png;base64,{png}').then(r => r.blob()).then(createImageBitmap)
-            .then(p => {{ const c = new OffscreenCanvas(p.width, p.height).getContext('2d');
-              c.drawImage(p, 0, 0); return c.getImageData(0, 0, p.width, p.height).data; }})
-            .then(d => btoa(Array.from(d, b => String.fromCharCode(b)).join('')))"""))
-        return lambda px, py: int.from_bytes(rgba[(at := (py * width + px) * 4):at + 3], 'big')
+        return pixels(self.js, self.send(
+            'Page.captureScreenshot', captureBeyondViewport=True,
+            clip=dict(x=x, y=y, width=width, height=height, scale=1))['data'], 0, 0, width, height)

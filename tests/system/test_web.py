@@ -1,11 +1,13 @@
 """The web edition in a headless Chromium. Usage: test_web.py Web[.TEST], with QV_WEB (the built
 web folder) and QV_BUILD (the native build's folder, with the same pictures) set."""
-import base64, os, re, tempfile, unittest  # noqa: E401
+import base64, os, re, shutil, subprocess, tempfile, unittest  # noqa: E401
 
 from harness import Browser, decode, jpeg, share_shown, until
 from test_game import BANNER, HELP, QUESTION, RESTART, end, two_games
+from webdriver import ENGINES
 
 WEB, BUILD = os.environ.get('QV_WEB', ''), os.environ.get('QV_BUILD', '')
+Browser = ENGINES.get(os.environ.get('QV_ENGINE', ''), Browser)  # Chromium unless named
 FRAMES = ('new Promise(done => {{ let n = {}; const next = () => --n ? requestAnimationFrame(next)'
           ' : done(); requestAnimationFrame(next); }})')
 # The page's clocks run `skew` ms ahead; hide(on, ms) hides or shows the page as a browser does
@@ -34,9 +36,9 @@ STALL = script('Object.defineProperty(window, "createQuorvadellix", {set(make) {
                ' }})')
 
 class Web(unittest.TestCase):
-    def page(self, *before, prompt=True):
+    def page(self, *before, prompt=True, flags=()):
         """The page loaded, and the game at its name prompt."""
-        self.browser = Browser(WEB, before)
+        self.browser = Browser(WEB, before, flags)
         self.addCleanup(self.browser.stop)
         prompt and self.expect(BANNER)
         return self.browser
@@ -216,13 +218,55 @@ class Web(unittest.TestCase):
                                                            'value': 'reduce'}])
         self.assertEqual(flash(), ['bell-soft', '0.4s', '1'])
 
+    def test_without_webgl(self):  # Chromium's switched off; Firefox headless has none
+        page = self.page(flags=['--disable-3d-apis'])
+        self.assertFalse(page.js('!!document.createElement("canvas").getContext("webgl")'))
+        self.shows('space_image_welcome.jpg')
+        page.press('Ann\rp')
+        self.shows('space_image.jpg', ship=True)  # paused in its first pass
+        self.assertTrue(page.js('!!document.getElementById("canvas").getContext("2d")'))
+        page.press('kn')
+        self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann'))
+
+    def test_offline_and_new_build(self):  # the service worker's cache
+        folder = self.enterContext(tempfile.TemporaryDirectory()) + '/web'
+        shutil.copytree(WEB, folder)
+        page = self.browser = Browser(folder)
+        self.addCleanup(page.stop)
+
+        def loaded():  # the page after the reload; one navigating away answers no question
+            try:
+                return page.js('!window.before && document.readyState === "complete"')
+            except AssertionError as error:
+                self.assertIn('navigated', str(error))
+
+        def reload():
+            page.js('window.before = true'), page.send('Page.reload'), until(loaded, str)
+        until(lambda: page.js('!!navigator.serviceWorker.controller'), lambda: 'the worker')
+        first, css = page.js('caches.keys()'), 'fetch("quorvadellix.css").then(r => r.text())'
+        with open(folder + '/quorvadellix.css', 'a') as out:  # a new build
+            out.write('/* built again */\n')
+        subprocess.run([os.path.dirname(__file__) + '/../../scripts/lib/stamp-web-cache.sh',
+                        folder], check=True)
+        reload()
+        until(lambda: page.js(f'caches.keys().then(k => k.length === 1 && {css})') and
+              page.js(css).endswith('/* built again */\n') and page.js('caches.keys()') != first,
+              lambda: 'the new build in the cache')
+        page.send('Network.enable')
+        page.send('Network.emulateNetworkConditions', offline=True, latency=0,
+                  downloadThroughput=-1, uploadThroughput=-1)
+        page.server.shutdown(), page.server.server_close()  # nothing answers either
+        reload()
+        self.expect(BANNER)
+        page.press('Ann\rkn')
+        self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann'))
+        self.assertTrue(page.js('!!document.getElementById("canvas").getContext("2d")'))  # cheaper
+
     def test_lacking_browser(self):
         touch = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
         for before, sentence in [
                 (script('delete window.WebAssembly'),
                  'This game needs WebAssembly, which this browser does not offer.'),
-                (script('HTMLCanvasElement.prototype.getContext = () => null'),
-                 'This game needs WebGL, which this browser does not offer or has switched off.'),
                 (touch, 'This game needs a keyboard: connect one and type in the terminal.')]:
             with self.subTest(sentence):
                 page = self.page(before, prompt=before is touch)
