@@ -159,6 +159,7 @@ TEST(FrameWindow, ServesTheGameWhileOpenAndOutlivesRendererResets)
 // ends the process then; keys typed in play act.
 TEST(FrameWindow, DropsTheKeysTypedBeforePlayButEscape)
 {
+    FrameWindowSetGameKeys(&IsCommandKey);
     CScreen screen("Window", 320, 240, 0, false);
     SDL_Event events[2] = {{SDL_TEXTINPUT}, {SDL_KEYDOWN}};
     std::strcpy(events[0].text.text, "w"), events[1].key.keysym.sym = SDLK_2;

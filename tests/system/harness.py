@@ -167,11 +167,12 @@ def serve(folder):
     return server
 
 def pixels(js, png, x, y, width, height):
-    """A rectangle of a PNG (base64) as (x, y) -> 0xRRGGBB: the browser (js) decodes it."""
+    """A rectangle of a PNG (base64) as (x, y) -> 0xRRGGBB: the browser (js) decodes it. A place
+    between pixels is taken at the pixel the browser drew it on."""
     rgba = base64.b64decode(js(
         f"""fetch('data:image/png;base64,{png}').then(r => r.blob()).then(createImageBitmap)
         .then(p => {{ const c = new OffscreenCanvas({width}, {height}).getContext('2d');
-          c.drawImage(p, {-x}, {-y}); return c.getImageData(0, 0, {width}, {height}).data; }})
+          c.drawImage(p, {-round(x)}, {-round(y)}); return c.getImageData(0, 0, {width}, {height}).data; }})
         .then(d => btoa(Array.from(d, b => String.fromCharCode(b)).join('')))"""))
     return lambda px, py: int.from_bytes(rgba[(at := (py * width + px) * 4):at + 3], 'big')
 

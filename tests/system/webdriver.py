@@ -21,13 +21,15 @@ class WebDriver:
     FLAGS = {}
 
     def __init__(self, folder, before=(), flags=()):
-        if before or set(flags) - set(self.FLAGS):
+        sizes = [params for name, params in before if name == 'Emulation.setDeviceMetricsOverride']
+        if len(sizes) < len(before) or set(flags) - set(self.FLAGS):
             raise AssertionError(f'{before} {flags} need Chromium')
+        size = sizes[0] if sizes else dict(width=1600, height=1200)
         self.server, self.profile, self.proc, self.display = serve(folder), \
             tempfile.TemporaryDirectory(), None, None
         try:
             self.launch([self.FLAGS[flag] for flag in flags])
-            self.command('SetWindowRect', x=0, y=0, width=1600, height=1200)
+            self.command('SetWindowRect', x=0, y=0, width=size['width'], height=size['height'])
             port = str(self.server.server_port)
             self.command('Navigate', url=f'http://127.0.0.1:{port}/')
             until(lambda: self.js('location.port + document.readyState') == port + 'complete',
