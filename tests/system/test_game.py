@@ -343,7 +343,9 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         until(lambda: share_shown(x.screen(), left, top, 1, (w, h, rgb), 0) == 1,
               lambda: 'the welcome picture')  # Wine paints in its own time
         game.write('Ann\r'), game.expect(HELP)  # the window reacts while the game presents frames
-        x.run('xdotool', 'windowfocus', '--sync', win, 'key', 'Escape')
+        until(lambda: x.run('xdotool', 'mousemove', '--window', win, 9, 9, 'click', '1', 'key',
+                            'Escape') or game.proc.poll() is not None,  # a click activates it
+              lambda: 'Escape', lambda: time.sleep(0.2))  # once it can be activated
         self.assertEqual(game.wait_exit(), 0)
         self.assertNotIn(QUESTION, game.out)
 
@@ -378,6 +380,130 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         xdotool('type', 'kn')
         until(lambda: view()[1].endswith('exit 0\n'), lambda: 'the end: %r' % (view(),))
         self.assertTrue(view()[1].startswith('title: qvwatch\n'), view())
+
+    def test_cmd_beside_openbox(self):  # which honours focus requests as Windows' own does
+        """The console keeps the keyboard when the window opens; a click gives the window the
+        keyboard; cmd gets every key typed after a game, however the game ended."""
+        x, views = X((1280, 1024), ['openbox', '--sm-disable']), self.enterContext(
+            tempfile.TemporaryDirectory()) + '/v'
+        self.addCleanup(x.stop)
+        console = subprocess.Popen(self.wine[:2] + ['wineconsole', os.environ.get(
+            'QV_WINDOWS_HELPER'), views, 'cmd.exe'], cwd=self.folder, env=dict(os.environ, **x.env))
+        self.addCleanup(lambda: console.kill() or console.wait())
+        xdotool = lambda *a: x.run('xdotool', *a).split()  # noqa: E731
+        line = lambda text: xdotool('type', text) + xdotool('key', 'Return')  # noqa: E731
+        view = lambda: Path(views).read_text() if os.path.exists(views) else ''  # noqa: E731
+        see = lambda done, what: until(lambda: done(view()), lambda: f'{what}: {view()!r}')  # noqa
+        keyboard = lambda at: until(lambda: xdotool('getwindowfocus') == [at], lambda: (  # noqa
+            f'the keyboard at {at}, not {xdotool("getwindowfocus")}: {view()!r}'))
+        term = xdotool('search', '--sync', '--name', '^qvwatch$')[0]
+        keyboard(term), xdotool('type', 'g'), see(lambda v: v.endswith('>\n'), "cmd's prompt")
+        # {typed with the name, then in the console after the help, in the window, what follows}
+        for i, (early, late, clicked, then) in enumerate([
+                ('', '', 'pk', 'y'), ('kn', '', '', ''), ('', 'k', '', 'n'), ('k', '', '', 'n'),
+                ('', 'pk', '', 'n'), ('', '', 'k', 'n')]):
+            line('quorvadellix'), see(lambda v: 'title: Quorvadellix\n' in v and
+                                                   v.endswith('name:\n'), 'the name prompt')
+            until(lambda: set(xdotool('search', '--onlyvisible', '--name', '^Quorvadellix$')) -
+                  {term} and (win := max(set(xdotool('search', '--onlyvisible', '--name',
+                  '^Quorvadellix$')) - {term}, key=int)) and hex(int(win)) in x.run(
+                  'xprop', '-root', '_NET_CLIENT_LIST'), lambda: 'the managed window')
+            win = max(set(xdotool('search', '--onlyvisible', '--name', '^Quorvadellix$')) - {term},
+                      key=int)
+            self.assertEqual(xdotool('getwindowfocus'), [term])
+            see(lambda v: 'front: console' in v, 'the console in front')
+            line(f'Ann{i}'), xdotool('type', early), see(lambda v: 'HELP MENU' in v, 'the help')
+            xdotool('type', late)
+            if clicked:
+                until(lambda: xdotool('mousemove', '--window', win, 100, 100, 'click', '1') or
+                      xdotool('getwindowfocus') == [win], lambda: 'the keyboard in the window',
+                      lambda: time.sleep(0.2))  # it can be activated once the game plays
+                xdotool('type', clicked)
+            if then:  # at the question the console has the keyboard back
+                see(lambda v: v.endswith('(Y/N)?:\n'), 'the question')
+                keyboard(term), xdotool('type', then)
+            if then == 'y':
+                see(lambda v: 'HELP' in v and 'Over' not in v, 'the next game'), xdotool('type', 'kn')
+            keyboard(term)
+            line(f'echo done{i}'), see(lambda v: f'cho done{i}\n' in v and v.endswith(
+                '>\n'), 'the echo')
+            self.assertIn(f'>echo done{i}\ndone{i}\n', view())
+
+    def test_installer(self):  # built beside the zip; silent, in a fresh prefix, over an older one
+        prefix, stage = (self.enterContext(tempfile.TemporaryDirectory()) for _ in 'ab')
+        run = lambda *a: subprocess.run([os.environ['QV_WINE_RUN'], prefix, *a], env=dict(  # noqa
+            os.environ, WINEPREFIX=prefix), capture_output=True, text=True).stdout
+        self.addCleanup(subprocess.run, ['wineserver', '-k'], env=dict(os.environ,
+                                                                       WINEPREFIX=prefix))
+        settle = lambda: subprocess.run(['wineserver', '-w'], env=dict(  # noqa: E731
+            os.environ, WINEPREFIX=prefix))  # every process of this prefix has ended
+        unix = lambda p: prefix + '/drive_c' + p[2:].replace('\\', '/')  # noqa: E731
+        key = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+        values = lambda: dict((m[0], m[2]) for m in re.findall(  # noqa: E731
+            r'^    (\w+) +(REG_\w+) +(.*?)\r?$', run('reg', 'query', key + r'\Quorvadellix'), re.M))
+        # NSIS's uninstaller runs from a copy in Temp, which goes at the next reboot.
+        trace = lambda: [sorted(str(f.relative_to(prefix)) for f in Path(prefix).rglob(  # noqa
+            '*') if 'Temp' not in f.parts), run('reg', 'query', 'HKCU', '/s'), run(
+            'reg', 'query', r'HKLM\Software', '/s')]
+        run('wineboot', '--init'), settle()
+        before, setup = trace(), os.path.dirname(ZIP) + '/quorvadellix-setup-x64.exe'
+        # An older version first, from the same script and files: the new one replaces it.
+        shutil.copytree(self.folder, stage, dirs_exist_ok=True)
+        Path(stage, 'COPYRIGHT.txt').write_text('old')
+        subprocess.run(['makensis', '-V1', '-DQV_VERSION=0.9', '-DQV_STAGE=' + stage,
+                        '-DQV_ICON=' + BUILD + '/icons/quorvadellix.ico',
+                        '-DQV_OUTPUT=' + stage + '/old.exe', os.path.dirname(__file__)
+                        + '/../../packaging/windows/installer.nsi'], check=True)
+        run(stage + '/old.exe', '/S'), settle()
+        self.assertEqual(values()['DisplayVersion'], '0.9')
+        run(setup, '/S'), settle()
+        home = r'C:\users\%s\AppData\Local\Programs\Quorvadellix' % os.environ.get('USER', 'root')
+        exe, size = home + r'\quorvadellix.exe', sum(f.stat().st_size for f in Path(unix(
+            home)).iterdir()) // 1024
+        self.assertEqual(sorted(os.listdir(unix(home))), sorted(
+            'COPYRIGHT.txt HOW-TO-PLAY.txt quorvadellix.exe space_image.jpg '
+            'space_image_welcome.jpg uninstall.exe'.split()))
+        for name in ('quorvadellix.exe', 'space_image.jpg', 'HOW-TO-PLAY.txt'):
+            self.assertEqual(Path(unix(home), name).read_bytes(), Path(self.folder, name).read_bytes())
+        self.assertEqual(Path(unix(home), 'COPYRIGHT.txt').read_bytes(), Path(
+            os.path.dirname(__file__), '../../packaging/linux/copyright').read_bytes().replace(
+            b'\n', b'\r\n'))
+        self.assertEqual(re.findall(r'Uninstall\\(\S+)', run('reg', 'query', key)), ['Quorvadellix'])
+        got = values()
+        self.assertLessEqual(abs(int(got.pop('EstimatedSize'), 16) - size), 8)
+        self.assertEqual(got, {
+            'DisplayName': 'Quorvadellix', 'DisplayVersion': '1.0', 'DisplayIcon': exe + ',0',
+            'Publisher': 'Quorvadellix developers', 'InstallLocation': home,
+            'UninstallString': f'"{home}\\uninstall.exe"', 'NoModify': '0x1', 'NoRepair': '0x1',
+            'QuietUninstallString': f'"{home}\\uninstall.exe" /S'})
+        links = glob.glob(prefix + '/drive_c/users/*/AppData/Roaming/Microsoft/Windows/'
+                          'Start Menu/Programs/**/*.lnk', recursive=True)
+        self.assertEqual([os.path.basename(link) for link in links], ['Quorvadellix.lnk'])
+        self.assertEqual(shortcut(links[0]), (exe, '', home, exe, 0))
+        # Started as the shortcut starts it: the whole transcript over pipes.
+        game = self.game(unix(home), False, argv=[os.environ['QV_WINE_RUN'], prefix, exe],
+                         env={'WINEPREFIX': prefix}, keys='Ann\rkykn')
+        game.close_input()
+        self.assertEqual((game.wait_exit(), game.out), (0, BANNER + two_games('Ann')))
+        settle(), run(*got['QuietUninstallString'][1:].split('" '))
+        until(lambda: not os.path.exists(unix(home)), lambda: 'the uninstaller')
+        settle()
+        self.assertEqual(trace(), before)
+
+def shortcut(path):
+    """A Windows shortcut's target, arguments, working folder, icon file and icon index."""
+    data = Path(path).read_bytes()
+    word = lambda at, size=4: int.from_bytes(data[at:at + size], 'little')  # noqa: E731
+    flags, at, target, strings = word(20), 76, '', {}
+    at += (2 + word(at, 2)) if flags & 1 else 0  # the item list
+    if flags & 2:  # the target's local path, then the link's own size
+        target = data[at + word(at + 16):].split(b'\0')[0].decode('latin-1')
+        at += word(at)
+    for bit in (4, 8, 16, 32, 64):  # name, relative path, folder, arguments, icon
+        if flags & bit:
+            text = data[at + 2:at + 2 + 2 * word(at, 2)].decode('utf-16-le')
+            strings[bit], at = text.rstrip('\0'), at + 2 + 2 * word(at, 2)
+    return target, strings.get(32, ''), strings.get(16), strings.get(64), word(56)
 
 if __name__ == '__main__':
     unittest.main()
