@@ -1,12 +1,13 @@
 // The terminal layer on a Windows console.
 //
 // A console standard input is switched to raw keys (no line input, no echo;
-// Ctrl+C still raises the console's interrupt). A reader thread blocks on the
-// console input and puts the typed characters into a buffer of its own: polling
-// alone is not enough under Wine, whose console inside a Unix terminal
-// delivers keys only to a blocking read. While the game waits for a key typed
-// in the console, the console window gets the keyboard back from the game's
-// own graphics window (a window manager may hand it to every new window).
+// Ctrl+C still raises the console's interrupt). A reader thread waits on the
+// console input and moves the events already waiting into a buffer of its
+// own; it never leaves a read waiting, so that when the game ends the next
+// program on the console gets every key typed after it. Keys the reader took
+// and the game did not use go back to the console at the end. While the game
+// waits for a key typed in the console, a visible console window gets the
+// keyboard back from the game's own graphics window.
 // A prompt that reads whole lines takes the console from the reader thread
 // with a hand-over event of its own: the keys typed before it, those the game
 // has not read yet included, reach the prompt in order.
@@ -122,9 +123,19 @@ void ApplyGameMode()
     }
 }
 
-void EmergencyRestore()
+// Ends the game's reading of the console: once the queue's lock is taken,
+// the reader reads no more events, and none of its reads is under way.
+void StopReading()
 {
     g_finished = true;
+    if (g_inputIsConsole) {
+        const std::lock_guard<std::mutex> lock(Queue().mutex);
+    }
+}
+
+void EmergencyRestore()
+{
+    StopReading();
     RestoreModes();
 }
 
@@ -209,25 +220,34 @@ void QueueKeys(ConsoleKeys& queue, std::unique_lock<std::mutex>& lock, INPUT_REC
     queue.changed.notify_all();
 }
 
-// Moves typed characters from the console into the queue. Events read after
-// a prompt took the console are kept for it, up to its hand-over event; then
-// the reader parks until the game mode is back. An event read after the game
-// has given the console back goes back to it (its shell would lose the key
-// otherwise).
+// Moves typed characters from the console into the queue. The reader only
+// ever reads an event that already waits, under the queue's lock: it waits
+// on the console input without reading, so when the game has ended no read
+// of its own is outstanding, which would take the first key typed for the
+// next program on the console (a process that ends does not take back a
+// console read it started). Events read after a prompt took the console are
+// kept for it, up to its hand-over event; then the reader parks until the
+// game mode is back.
 void ReadConsoleKeys()
 {
     ConsoleKeys& queue = Queue();
     for (;;) {
+        std::unique_lock<std::mutex> lock(queue.mutex);
+        if (g_finished) {
+            return; // what waits now is for the program that reads the console next
+        }
         INPUT_RECORD record{};
         DWORD count = 0;
-        const BOOL read = ReadConsoleInputA(g_input, &record, 1, &count);
-        std::unique_lock<std::mutex> lock(queue.mutex);
-        if (read == 0) {
+        if (PeekConsoleInputA(g_input, &record, 1, &count) == 0 ||
+            (count == 1 && ReadConsoleInputA(g_input, &record, 1, &count) == 0)) {
             queue.consoleEnded = true;
             queue.changed.notify_all();
             return;
         }
         if (count == 0) {
+            lock.unlock();
+            // Signalled when an event arrives; the time-out sees the end of the game.
+            WaitForSingleObject(g_input, 100);
             continue;
         }
         if (record.EventType == MENU_EVENT &&
@@ -236,9 +256,6 @@ void ReadConsoleKeys()
             queue.changed.notify_all();
             queue.changed.wait(lock, [&queue] { return !queue.readerPaused; });
             queue.readerParked = false;
-        } else if (g_finished) {
-            GiveBack({record});
-            return; // the key is for the program that reads the console next
         } else if (queue.readerPaused) {
             queue.late.push_back(record);
         } else {
@@ -313,17 +330,32 @@ int PipeByte(bool wait)
     return g_pipeByte;
 }
 
-// Gives the console window the keyboard when the game's own window or no
-// window holds it; another program's window keeps it.
-void GiveConsoleTheKeyboard()
+// Gives the console the keyboard back from the game's own window or from no
+// window, where that cannot harm: never from another program's window. A console window the
+// player can see is brought to the front (a console host such as Windows
+// Terminal shows the console in a window of its own and keeps a hidden one
+// here). Under Wine the keyboard may stay with the game's window all the
+// same, so the window gives it back its own way too, once per wait: a click into the window
+// during the wait is the player's choice. The game's window is shown without
+// taking the keyboard, so this matters only after a click into it.
+std::atomic<void (*)()> g_keyboardHandBack{nullptr};
+
+void GiveConsoleTheKeyboard(bool windowMayHandBack)
 {
     const HWND console = GetConsoleWindow();
     const HWND front = GetForegroundWindow();
     DWORD owner = 0;
     GetWindowThreadProcessId(front, &owner);
-    if (console != nullptr && front != console &&
-        (front == nullptr || front == GetDesktopWindow() || owner == GetCurrentProcessId())) {
+    const bool nobodys = front == nullptr || front == GetDesktopWindow();
+    if ((owner != GetCurrentProcessId() && !nobodys) || front == console) {
+        return;
+    }
+    if (console != nullptr && IsWindowVisible(console) != 0) {
         SetForegroundWindow(console);
+    }
+    void (*const handBack)() = g_keyboardHandBack;
+    if (windowMayHandBack && handBack != nullptr && !nobodys) {
+        handBack();
     }
 }
 
@@ -405,9 +437,9 @@ int TerminalWaitByte()
         ConsoleKeys& queue = Queue();
         std::unique_lock<std::mutex> lock(queue.mutex);
         const auto arrived = [&queue] { return !queue.keys.IsEmpty() || queue.consoleEnded; };
-        while (!arrived()) {
+        for (bool first = true; !arrived(); first = false) {
             lock.unlock();
-            GiveConsoleTheKeyboard();
+            GiveConsoleTheKeyboard(first);
             lock.lock();
             queue.changed.wait_for(lock, std::chrono::milliseconds(100), arrived);
         }
@@ -450,10 +482,31 @@ void TerminalClear()
     TerminalWrite(TERMINAL_CLEAR_SEQUENCE, sizeof TERMINAL_CLEAR_SEQUENCE - 1);
 }
 
+// The keys the reader took after the game's last answer (it reads no more
+// keys then, but may have taken some before the end) go back to the console,
+// for the program that reads it next.
 void TerminalRestore()
 {
-    g_finished = true;
+    StopReading();
     RestoreModes();
+    if (g_inputIsConsole) {
+        ConsoleKeys& queue = Queue();
+        const std::lock_guard<std::mutex> lock(queue.mutex);
+        std::vector<INPUT_RECORD> events;
+        while (!queue.keys.IsEmpty()) {
+            events.push_back(KeyRecord(queue.keys.Pop()));
+        }
+        events.insert(events.end(), queue.late.begin(), queue.late.end());
+        queue.late.clear();
+        if (!events.empty()) {
+            GiveBack(std::move(events));
+        }
+    }
+}
+
+void TerminalSetKeyboardHandBack(void (*handBack)())
+{
+    g_keyboardHandBack = handBack;
 }
 
 PHANDLER_ROUTINE TerminalConsoleEventHandler()
@@ -475,6 +528,7 @@ CTerminalLineInput::CTerminalLineInput() : m_suspended(false)
     if (!g_modeActive) {
         return;
     }
+    GiveConsoleTheKeyboard(true);
     ConsoleKeys& queue = Queue();
     std::unique_lock<std::mutex> lock(queue.mutex);
     queue.readerPaused = true;

@@ -19,4 +19,12 @@ PHANDLER_ROUTINE TerminalConsoleEventHandler();
 /// the events before it are handed to the prompt, in order.
 constexpr UINT TERMINAL_HAND_OVER_COMMAND = 0x5156;
 
+/// Registers how the game's graphics window gives the keyboard back to the
+/// console when it holds it and the console cannot take it by itself (a
+/// window manager under Wine keeps the keyboard with the clicked window; a
+/// console host such as Windows Terminal keeps its console window hidden).
+/// Called when a prompt takes the console, and while the game waits for a
+/// key typed in it. nullptr unregisters it.
+void TerminalSetKeyboardHandBack(void (*handBack)());
+
 #endif

@@ -30,6 +30,13 @@
 #include <emscripten/html5.h>
 #endif
 
+#ifdef _WIN32
+#include "platform/terminal_windows.h"
+
+#include <SDL_syswm.h>
+#include <windows.h>
+#endif
+
 // The game's icon as the picture generator drew it (WINDOW_ICON_SIZE,
 // WINDOW_ICON_RGBA), from the build folder.
 #include "windowicon.h"
@@ -187,13 +194,78 @@ void SetIcon(SDL_Window* window)
     }
 }
 
-#ifdef QV_X11
+#if defined(QV_X11) || defined(_WIN32)
 // A window that X11 shows at once takes the keyboard from the terminal in
 // which the player is typing the name; it is made hidden and shown when its
-// request not to be focused is in place.
+// request not to be focused is in place. So is a Windows window.
 constexpr Uint32 SHOWN_LATER = SDL_WINDOW_HIDDEN;
 #else
 constexpr Uint32 SHOWN_LATER = 0;
+#endif
+
+#ifdef _WIN32
+// On Windows the window is shown as one that cannot be activated
+// (WS_EX_NOACTIVATE): neither the system nor a window manager under Wine
+// hands it the keyboard, which stays with the console the player types the
+// name in, whatever program shows that console. Showing without activation
+// alone is not enough: a window manager under Wine may still focus the new
+// window. A moment after it is shown the window becomes an ordinary one
+// again, so that a click into it gives it the keyboard.
+constexpr Uint32 ACTIVATABLE_AFTER_MS = 1000;
+HWND g_notActivatable = nullptr; // until the time below (a window of the past is harmless)
+Uint32 g_activatableAt = 0;
+
+HWND NativeWindow(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_WINDOWS) {
+        return info.info.win.window;
+    }
+    return nullptr;
+}
+
+void ShowWithoutActivation(SDL_Window* window)
+{
+    const HWND native = NativeWindow(window);
+    g_notActivatable = native;
+    if (native != nullptr) {
+        SetWindowLongPtrA(native, GWL_EXSTYLE,
+                          GetWindowLongPtrA(native, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+    }
+    // SDL shows a window of this style with SW_SHOWNOACTIVATE.
+    SDL_ShowWindow(window);
+    g_activatableAt = SDL_GetTicks() + ACTIVATABLE_AFTER_MS;
+}
+
+// The console takes the keyboard back from the window, which a click gave
+// it; a window manager under Wine may leave it with the window all the same.
+// Hidden for a moment, the window lets the window manager pass the keyboard
+// on to the window the player used before (the console), and it comes back
+// without taking the keyboard again.
+void HandBackTheKeyboard()
+{
+    const HWND native = g_window.window == nullptr ? nullptr : NativeWindow(g_window.window.get());
+    if (native != nullptr) {
+        SetWindowLongPtrA(native, GWL_EXSTYLE,
+                          GetWindowLongPtrA(native, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+        ShowWindow(native, SW_HIDE);
+        ShowWindow(native, SW_SHOWNOACTIVATE);
+        g_notActivatable = native;
+        g_activatableAt = SDL_GetTicks() + ACTIVATABLE_AFTER_MS;
+    }
+}
+
+// From the window's servicing: once the time has come, the window can be
+// activated again (by a click).
+void MakeActivatableWhenDue()
+{
+    if (g_notActivatable != nullptr && SDL_TICKS_PASSED(SDL_GetTicks(), g_activatableAt)) {
+        SetWindowLongPtrA(g_notActivatable, GWL_EXSTYLE,
+                          GetWindowLongPtrA(g_notActivatable, GWL_EXSTYLE) & ~WS_EX_NOACTIVATE);
+        g_notActivatable = nullptr;
+    }
+}
 #endif
 
 // Shows the window without taking the keyboard from the terminal, wherever
@@ -215,7 +287,11 @@ void ShowWithoutFocus(SDL_Window* window)
         XFlush(display);
     }
 #endif
+#ifdef _WIN32
+    ShowWithoutActivation(window);
+#else
     SDL_ShowWindow(window);
+#endif
 }
 
 // SDL falls back on drivers that show nothing (offscreen, dummy) when no
@@ -570,6 +646,9 @@ int FrameWindowOpen(const char* title, int width, int height)
     }
     // Shown only now: making the renderer may make a new X window.
     ShowWithoutFocus(g_window.window.get());
+#ifdef _WIN32
+    TerminalSetKeyboardHandBack(&HandBackTheKeyboard);
+#endif
 #ifdef __EMSCRIPTEN__
     SDL_SetEventFilter(&ToggleFullscreenAtOnce, nullptr);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
@@ -602,6 +681,11 @@ int FrameWindowUpdate(const PixelType* pixels)
     if (CTimer::IsPaused() != g_window.toldPaused) {
         g_window.toldPaused = !g_window.toldPaused;
         qv_tell_window_stage(g_window.toldPaused ? "paused" : "play");
+    }
+#endif
+#ifdef _WIN32
+    if (g_window.window != nullptr) {
+        MakeActivatableWhenDue();
     }
 #endif
     if (g_window.window != nullptr) { // still there after a renderer reset

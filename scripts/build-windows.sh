@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the game for 64-bit Windows with the mingw-w64 cross compiler and
 # packs dist/quorvadellix-windows-x64.zip: quorvadellix.exe, the two pictures
-# and a short text on how to play.
+# and a short text on how to play; and dist/quorvadellix-setup-x64.exe, the
+# installer of the same files and the licence text, made with NSIS from
+# packaging/windows/installer.nsi.
 set -euo pipefail
 QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/lib/packages.sh
@@ -26,5 +28,13 @@ cp "$QV_ROOT/build/space_image.jpg" "$QV_ROOT/build/space_image_welcome.jpg" "$s
 # Windows line ends, so that every editor shows the text as written.
 sed 's/$/\r/' "$QV_ROOT/packaging/windows/HOW-TO-PLAY.txt" >"$stage/HOW-TO-PLAY.txt"
 (cd "$QV_ROOT/dist" && zip -q -X -r "$name.zip" "$name")
-rm -rf "$stage"
 echo "Built dist/$name.zip"
+
+sed 's/$/\r/' "$QV_ROOT/packaging/linux/copyright" >"$stage/COPYRIGHT.txt"
+version=$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$QV_ROOT/CMakeLists.txt")
+setup=$QV_ROOT/dist/quorvadellix-setup-x64.exe
+makensis -V2 -INPUTCHARSET UTF8 -DQV_VERSION="$version" -DQV_STAGE="$stage" \
+  -DQV_ICON="$QV_ROOT/build/icons/quorvadellix.ico" -DQV_OUTPUT="$setup" \
+  "$QV_ROOT/packaging/windows/installer.nsi" >/dev/null
+rm -rf "$stage"
+echo "Built dist/${setup##*/}"

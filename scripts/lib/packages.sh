@@ -33,13 +33,16 @@ QV_TEST_PACKAGES=(
 QV_PACKAGE_PACKAGES=(dpkg-dev file)
 # The Windows build: the cross compiler (POSIX threads variant), nasm for
 # libjpeg-turbo's SIMD code, apt's source tools for Debian's SDL2 and
-# libjpeg-turbo sources, zip for the package; Wine and Xvfb for its tests.
+# libjpeg-turbo sources, zip and NSIS for the zip and the installer; Wine and
+# Xvfb for its tests, with a minimal window manager and one that honours
+# focus requests as Windows does.
 QV_WINDOWS_PACKAGES=(
   "${QV_BASE_PACKAGES[@]}" libgtest-dev libgmock-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  nasm dpkg-dev zip
+  nasm dpkg-dev zip nsis
 )
-QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs evilwm)
+QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps libjpeg-turbo-progs evilwm
+  openbox)
 # The web build: Debian's emscripten and binaryen, Node.js for its tools and
 # the page's npm packages, apt's source tools for Debian's SDL2 and
 # libjpeg-turbo sources, zip for the folder's archive.

@@ -352,7 +352,9 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         until(lambda: share_shown(x.screen(), left, top, 1, (w, h, rgb), 0) == 1,
               lambda: 'the welcome picture')  # Wine paints in its own time
         game.write('Ann\r'), game.expect(HELP)  # the window reacts while the game presents frames
-        x.run('xdotool', 'windowfocus', '--sync', win, 'key', 'Escape')
+        until(lambda: x.run('xdotool', 'mousemove', '--window', win, 9, 9, 'click', '1', 'key',
+                            'Escape') or game.proc.poll() is not None,  # a click activates it
+              lambda: 'Escape', lambda: time.sleep(0.2))  # once it can be activated
         self.assertEqual(game.wait_exit(), 0)
         self.assertNotIn(QUESTION, game.out)
 
@@ -387,6 +389,115 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         xdotool('type', 'kn')
         until(lambda: view()[1].endswith('exit 0\n'), lambda: 'the end: %r' % (view(),))
         self.assertTrue(view()[1].startswith('title: qvwatch\n'), view())
+
+    def test_cmd_beside_openbox(self):  # which honours focus requests as Windows' own does
+        """The window opens without the console's keyboard, a click gives it the keyboard, the
+        console gets it back at the question, cmd gets every key typed after the game."""
+        x, views = X((1280, 1024), ['openbox', '--sm-disable']), self.enterContext(
+            tempfile.TemporaryDirectory()) + '/v'
+        self.addCleanup(x.stop)
+        console = subprocess.Popen(self.wine[:2] + ['wineconsole', os.environ.get(
+            'QV_WINDOWS_HELPER'), views, 'cmd.exe'], cwd=self.folder, env=dict(os.environ, **x.env))
+        self.addCleanup(lambda: console.kill() or console.wait())
+        xdotool = lambda *a: x.run('xdotool', *a).split()  # noqa: E731
+        line = lambda text: xdotool('type', text) + xdotool('key', 'Return')  # noqa: E731
+        view = lambda: Path(views).read_text() if os.path.exists(views) else ''  # noqa: E731
+        see = lambda done, what: until(lambda: done(view()), lambda: f'{what}: {view()!r}')  # noqa
+        keyboard = lambda at: until(lambda: xdotool('getwindowfocus') == [at], lambda: (  # noqa
+            f'the keyboard at {at}, not {xdotool("getwindowfocus")}: {view()!r}'))
+        windows = lambda: set(xdotool(  # noqa: E731
+            'search', '--onlyvisible', '--name', '^Quorvadellix$'))
+        term = xdotool('search', '--sync', '--name', '^qvwatch$')[0]
+        keyboard(term), xdotool('type', 'g'), see(lambda v: v.endswith('>\n'), "cmd's prompt")
+        # Typed with the name, in the console after the help, in the window, at the question.
+        for i, (early, late, clicked, then) in enumerate([
+                ('', '', 'pk', 'y'), ('kn', '', '', ''), ('', 'k', '', 'n'), ('k', '', '', 'n'),
+                ('', 'pk', '', 'n'), ('', '', 'k', 'n')]):
+            line('quorvadellix'), see(lambda v: v.endswith('name:\n'), 'the name prompt')
+            until(lambda: (w := windows() - {term}) and hex(int(win := max(w, key=int))) in x.run(
+                'xprop', '-root', '_NET_CLIENT_LIST'), lambda: 'the window managed')
+            win = max(windows() - {term}, key=int)
+            self.assertEqual(xdotool('getwindowfocus'), [term])
+            line(f'Ann{i}'), xdotool('type', early), see(lambda v: 'HELP M' in v, 'the help')
+            xdotool('type', late)
+            if clicked:  # as soon as the game plays
+                until(lambda: xdotool('mousemove', '--window', win, 9, 9, 'click', '1') or xdotool(
+                    'getwindowfocus') == [win], lambda: 'a click', lambda: time.sleep(0.2))
+                xdotool('type', clicked)
+            if then:
+                see(lambda v: v.endswith('(Y/N)?:\n'), 'the question')
+                keyboard(term), xdotool('type', then)
+            if then == 'y':
+                see(lambda v: 'HELP M' in v and 'Over' not in v, 'the next game')
+                xdotool('type', 'kn')
+            see(lambda v: 'title: Quorvadellix' not in v and v.endswith('>\n'), "cmd's prompt")
+            keyboard(term), line(f'echo done{i}')
+            see(lambda v: f'cho done{i}\n' in v and v.endswith('>\n'), 'the echo')
+            self.assertIn(f'>echo done{i}\ndone{i}\n', view())
+
+    def test_installer(self):  # built beside the zip; silent, in a fresh prefix, over an older one
+        prefix, old = (self.enterContext(tempfile.TemporaryDirectory()) for _ in 'ab')
+        env = dict(os.environ, WINEPREFIX=prefix)
+        run = lambda *a: subprocess.run([os.environ['QV_WINE_RUN'], prefix, *a], env=env,  # noqa
+                                        capture_output=True, text=True).stdout
+        settle = lambda: subprocess.run(['wineserver', '-w'], env=env)  # noqa: E731 (all ended)
+        self.addCleanup(subprocess.run, ['wineserver', '-k'], env=env)
+        key, regs = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall', (
+            'HKCU', r'HKLM\Software')
+        values = lambda: dict(re.findall(r'^    (\w+) +REG_\w+ +(.*?)\r?$', run(  # noqa: E731
+            'reg', 'query', key + r'\Quorvadellix'), re.M))
+        # The uninstaller runs from a copy in Temp, which goes at the next reboot.
+        trace = lambda: [sorted(str(f) for f in Path(prefix).rglob('*') if 'Temp' not in  # noqa
+                                f.parts)] + [run('reg', 'query', k, '/s') for k in regs]
+        run('wineboot', '--init'), settle()
+        before, files = trace(), {n: Path(self.folder, n).read_bytes() for n in os.listdir(
+            self.folder)} | {'COPYRIGHT.txt': Path(os.path.dirname(__file__), '../../packaging/'
+                             'linux/copyright').read_bytes().replace(b'\n', b'\r\n')}
+        shutil.copytree(self.folder, old, dirs_exist_ok=True), Path(old, 'COPYRIGHT.txt').touch()
+        subprocess.run(['makensis', '-V1', '-DQV_VERSION=0.9', '-DQV_STAGE=' + old, '-DQV_ICON='
+                        + BUILD + '/icons/quorvadellix.ico', '-DQV_OUTPUT=' + old + '/setup.exe',
+                        os.path.dirname(__file__) + '/../../packaging/windows/installer.nsi'])
+        run(old + '/setup.exe', '/S'), settle()
+        self.assertEqual(values()['DisplayVersion'], '0.9')
+        run(os.path.dirname(ZIP) + '/quorvadellix-setup-x64.exe', '/S'), settle()
+        home = r'C:\users\%s\AppData\Local\Programs\Quorvadellix' % os.environ.get('USER', 'root')
+        folder, exe = prefix + '/drive_c' + home[2:].replace('\\', '/'), home + r'\quorvadellix.exe'
+        self.assertEqual({n: Path(folder, n).read_bytes() for n in os.listdir(folder)
+                          if n != 'uninstall.exe'}, files)
+        got = values()
+        self.assertEqual(re.findall(r'Uninstall\\(.+)', run('reg', 'query', key)), ['Quorvadellix'])
+        self.assertLessEqual(abs(int(got.pop('EstimatedSize'), 16) - sum(
+            f.stat().st_size for f in Path(folder).iterdir()) // 1024), 8)
+        self.assertEqual(got, {
+            'DisplayName': 'Quorvadellix', 'DisplayVersion': '1.0', 'DisplayIcon': exe + ',0',
+            'Publisher': 'Quorvadellix developers', 'InstallLocation': home,
+            'UninstallString': f'"{home}\\uninstall.exe"', 'NoModify': '0x1', 'NoRepair': '0x1',
+            'QuietUninstallString': f'"{home}\\uninstall.exe" /S'})
+        links = glob.glob(prefix + '/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start Menu/'
+                          'Programs/**/*.lnk', recursive=True)
+        self.assertEqual([(os.path.basename(p), shortcut(p)) for p in links],
+                         [('Quorvadellix.lnk', (exe, '', home, exe, 0))])
+        game = self.game(folder, False, {'WINEPREFIX': prefix},  # as the shortcut starts it
+                         [os.environ['QV_WINE_RUN'], prefix, exe], 'Ann\rkykn')
+        game.close_input()
+        self.assertEqual((game.wait_exit(), game.out), (0, BANNER + two_games('Ann')))
+        settle(), run(*got['QuietUninstallString'][1:].split('" '))
+        until(lambda: not os.path.exists(folder), lambda: 'the uninstaller'), settle()
+        self.assertEqual(trace(), before)
+
+def shortcut(path):
+    """A Windows shortcut's target, arguments, working folder, icon file and icon index."""
+    data, strings = Path(path).read_bytes(), {}
+    word = lambda at, size=4: int.from_bytes(data[at:at + size], 'little')  # noqa: E731
+    flags, at = word(20), 76 + ((2 + word(76, 2)) if word(20) & 1 else 0)  # after the item list
+    target = data[at + word(at + 16):].split(b'\0')[0].decode('latin-1') if flags & 2 else ''
+    at += word(at) if flags & 2 else 0  # the link's own size
+    for bit in (4, 8, 16, 32, 64):  # name, relative path, folder, arguments, icon
+        if flags & bit:
+            size, strings[bit] = 2 + 2 * word(at, 2), data[at + 2:at + 2 + 2 * word(at, 2)]
+            at += size
+    text = lambda bit: strings.get(bit, b'').decode('utf-16-le').rstrip('\0')  # noqa: E731
+    return target, text(32), text(16), text(64), word(56)
 
 if __name__ == '__main__':
     unittest.main()
