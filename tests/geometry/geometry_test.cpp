@@ -55,8 +55,6 @@ TEST(Shape, ExtentsMoveToAndRenderingAsChainsOfLinesCirclesToo)
               (std::vector<double>{-2, 1, 3, 5, 1, 7, 6, 12}));
     shape.MoveTo(CPoint2D(10, 10)); // the base shape's centre is vertex 0
     ExpectNear(shape.Vertex(1), 5, 14, 0);
-    EXPECT_EQ(Rendered(MakeShape({{0, 1}, {4, 1}, {4, 4}, {0, 4}}, true)),
-              Art({"#####", "#...#", "#...#", "#####"}, 1));
     EXPECT_EQ(Rendered(MakeShape({{4, 4}, {0, 4}, {0, 1}, {4, 1}}, false)).count({4, 2}), 0U);
     shape.SetShape(2, true, 9); // back at the origin
     EXPECT_EQ(Rendered(shape), (PixelSet{{0, 0}}));

@@ -97,8 +97,7 @@ TEST(ImageRecordJpeg, PicturesLoadAsLibjpegDecodesThemBadDataIsRefusedAndDensiti
     EXPECT_FALSE(missing.IsValid() || missing.GetWidth() != 0);
     EXPECT_STREQ(missing.GetLastError(), "");
     // Unit, densities, then dots per inch and pixels per metre (dots per inch / 0.0254, rounded).
-    const int densities[][7] = {{1, 72, 72, 72, 72, 2835, 2835},
-                                {1, 300, 150, 300, 150, 11811, 5906},
+    const int densities[][7] = {{1, 300, 150, 300, 150, 11811, 5906},
                                 {2, 28, 40, 71, 101, 2795, 3976},
                                 {0, 1, 1, 72, 72, 2835, 2835}};
     for (const auto& [unit, x, y, dpiX, dpiY, ppmX, ppmY] : densities) {

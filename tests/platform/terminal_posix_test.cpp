@@ -27,12 +27,6 @@ static void ThrowThroughNoexcept() noexcept
     TerminalGetKey();
     [] { throw std::runtime_error("engine on fire"); }();
 }
-// A scripted byte source: polls and waits take its answers in turn.
-static const int* g_script = nullptr;
-static int NextAnswer()
-{
-    return *g_script++;
-}
 TEST(Terminal, PipedInputComesAfterWindowKeysEndsAsLineFeedsAndGameModeIsUndoneAtEveryEnd)
 {
     const ChildRun run = RunChild("xy\r", []() {
@@ -93,8 +87,9 @@ TEST(Terminal, EverySourceGoesThroughOneQueueLookaheadAndEndOfInput)
     static const int script[] = {
         TERMINAL_NO_BYTE,      TERMINAL_NO_BYTE,      200, 'q',
         TERMINAL_END_OF_INPUT, TERMINAL_END_OF_INPUT, 'z', TERMINAL_END_OF_INPUT};
-    g_script = script;
-    const TerminalByteSource platform = TerminalSetByteSource({&NextAnswer, &NextAnswer});
+    static const int* next = script; // polls and waits take the answers in turn
+    const auto answer = [] { return *next++; };
+    const TerminalByteSource platform = TerminalSetByteSource({answer, answer});
     std::string seen;
     // h: a key hit? (+/-), w: a window key, which comes before the source's bytes, g: a key got;
     // then E when the input has ended. The end is reported at once, without a read that waits, and
@@ -110,6 +105,6 @@ TEST(Terminal, EverySourceGoesThroughOneQueueLookaheadAndEndOfInput)
             seen += TerminalInputEnded() ? "E " : " ";
     }
     TerminalSetByteSource(platform);
-    EXPECT_EQ(g_script, std::end(script));
+    EXPECT_EQ(next, std::end(script));
     EXPECT_EQ(seen, "- + [119] - + [200] [113] -E [10]E + [122] [10]E ");
 }

@@ -139,5 +139,4 @@ TEST(BufferDeathTest, SizeIndexAndImagePreconditions)
         Death("0<=col && col<Width\\(\\) && 0<=row && row<Height\\(\\)", file);
     for (const auto& [col, row] : PixelSet{{0, 3}, {4, 0}, {-1, 0}, {0, -1}})
         EXPECT_DEATH(CBuffer2D(4, 3, true).PutPixel(col, row, 0), index);
-    EXPECT_DEATH(CBuffer2D(4, 3, true).Index(0, 3), index);
 }
