@@ -41,7 +41,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 echo "== Windows build and tests under Wine"
 "$QV_ROOT/scripts/test-windows.sh" || status=1
 
-echo "== Web build and tests in Chromium"
+echo "== Web build and tests in Chromium, Firefox and WebKit"
 "$QV_ROOT/scripts/test-web.sh" || status=1
 
 exit $status
