@@ -10,6 +10,8 @@ const browser = [
   'MutationObserver',
   'TextEncoder',
   'WebAssembly',
+  'clearInterval',
+  'clearTimeout',
   'createImageBitmap',
   'document',
   'location',
@@ -17,6 +19,8 @@ const browser = [
   'navigator',
   'performance',
   'queueMicrotask',
+  'setInterval',
+  'setTimeout',
   'window',
 ];
 
