@@ -7,7 +7,8 @@ visit transfers (and what they would be with gzip) and those of a second visit. 
 viewport with touch and the CPU slowed down 4 times, the time from navigation to the name prompt
 and from a tap on the Left key to the frame that draws the ship turned. Not a test: nothing here
 passes or fails.
-Usage: web_measure.py [WEB_FOLDER]   (dist/quorvadellix-web unless given)"""
+Usage: web_measure.py [--phone] [WEB_FOLDER]   (dist/quorvadellix-web unless given; --phone: only
+the phone's figures)"""
 import gzip, http.server, os, statistics, sys, time  # noqa: E401
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..')
@@ -160,15 +161,16 @@ def visits(folder):
 
 
 def main():
-    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, 'dist', 'quorvadellix-web')
+    args = [a for a in sys.argv[1:] if a != '--phone']
+    folder = args[0] if args else os.path.join(ROOT, 'dist', 'quorvadellix-web')
     runs = {mode: [] for mode in MODES}
-    for _ in range(5):  # side by side: the modes take turns
+    for _ in range(0 if '--phone' in sys.argv else 5):  # side by side: the modes take turns
         for mode, driver in MODES.items():
             runs[mode].append(play(folder, driver))
     # A game ended by an asteroid during the measuring counts only if all did.
     median = lambda mode, f: statistics.median(f(r) for r in [  # noqa: E731
         r for r in runs[mode] if not r['ended']] or runs[mode])
-    for mode in MODES:
+    for mode in MODES if any(runs.values()) else ():
         print(f'{mode} (the canvas got {", ".join(sorted({r["context"] for r in runs[mode]}))}'
               f'; {sum(r["ended"] for r in runs[mode])} of {len(runs[mode])} games ended '
               'early by an asteroid):')
@@ -186,6 +188,8 @@ def main():
           f'to the ship drawn turned: median {statistics.median(t[0] for t in turns):.1f} ms, '
           f'{statistics.median(t[1] for t in turns):.0f} animation frame(s) (of '
           f'{", ".join(f"{t[0]:.0f} ms/{t[1]}" for t in turns)})')
+    if '--phone' in sys.argv:
+        return
     first, second, packed = visits(folder)
     print(f'first visit: {sum(a[2] for a in first) / 1e6:.2f} MB in {len(first)} answers '
           f'({packed / 1e6:.2f} MB with gzip -9): ' + ', '.join(

@@ -429,7 +429,10 @@
       run?.send([...encoder.encode(typeLine.value), 13]);
       typeLine.value = '';
     });
-    coarse.addEventListener('change', () => run?.show());
+    coarse.addEventListener('change', () => {
+      fit(); // the row under the picture comes or goes
+      run?.show();
+    });
   }
 
   let chosen = {}; // the player's own pictures, kept for Play again
