@@ -340,7 +340,7 @@
     names.reduce((sum, name) => sum + parseFloat(window.getComputedStyle(element)[name]), 0);
 
   // Sizes the terminal to the room it has. Beside the picture (which takes
-  // 20rem at least) where 50 columns of its type fit there, as many columns
+  // 22rem at least) where 50 columns of its type fit there, as many columns
   // as fit up to 80; otherwise above the picture, across the width, and where
   // not even 50 columns of its type fit across, its type shrinks until they
   // do: no line of the game's text is cut. The rows fill the height the
@@ -497,7 +497,11 @@
   term.onData((text) => run?.send(encoder.encode(text)));
   term.onBinary((text) => run?.send(Array.from(text, (c) => c.charCodeAt(0))));
   fit();
+  // A new width (a turned phone) or height of the viewport. The page's width
+  // is watched too, since a browser may report a rotation before it lays the
+  // page out anew; the fit waits for the next frame, after the layout.
   window.addEventListener('resize', fit);
+  new ResizeObserver(() => requestAnimationFrame(fit)).observe(document.documentElement);
   touchControls();
   start({});
   playAgain.addEventListener('click', () => {
