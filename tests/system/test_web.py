@@ -189,7 +189,7 @@ class Web(unittest.TestCase):
         until(self.still, lambda: 'the paused game to stand still')
         self.tap('[data-key=w]', lambda: bytes(page.js('quorvadellix.keys')).endswith(b'www'))
         keys = page.js('quorvadellix.keys')  # no more once let go
-        self.fits_phone(844, 390, HELP[11:])
+        self.fits_phone(844, 390, HELP[11:]), self.fits_phone(390, 400, '')  # keyboard open
         self.fits_phone(360, 740, HELP[11:]), self.fits_phone(390, 844, HELP[11:])
         self.assertEqual((self.still(), page.js('quorvadellix.keys')), (True, keys))
         page.js('hide(true, 5000).then(() => hide(false, 0))')  # in the background and back
