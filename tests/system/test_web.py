@@ -158,7 +158,8 @@ class Web(unittest.TestCase):
         of text in the terminal's rows (one wider than the screen goes on in the next), the
         picture and the keys under it in the viewport."""
         self.browser.send(PHONE(width, height)[0], **PHONE(width, height)[1])
-        until(lambda: self.browser.js('[innerWidth, innerHeight]') == [width, height], str)
+        view = lambda: self.browser.js('[innerWidth, innerHeight]')  # noqa: E731
+        until(lambda: view() == [width, height], lambda: f'{view()}: a page too wide zooms out')
         self.browser.js(FRAMES.format(2))  # the page's resizing done
         if not text:
             return
