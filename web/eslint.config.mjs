@@ -8,8 +8,11 @@ const browser = [
   'Blob',
   'DataTransfer',
   'MutationObserver',
+  'ResizeObserver',
   'TextEncoder',
   'WebAssembly',
+  'clearInterval',
+  'clearTimeout',
   'createImageBitmap',
   'document',
   'location',
@@ -17,6 +20,9 @@ const browser = [
   'navigator',
   'performance',
   'queueMicrotask',
+  'requestAnimationFrame',
+  'setInterval',
+  'setTimeout',
   'window',
 ];
 

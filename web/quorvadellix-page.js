@@ -16,19 +16,35 @@
 // starts as soon as its module has loaded; "Play again" after its end, and
 // choosing one's own pictures, drop the run as a whole and start a new one.
 //
+// On a touch screen (primary pointer coarse) the keys under the picture send
+// the game's bytes through the same path as the terminal's keys: a held
+// steering key repeats as a held key does, and a line typed in the text field
+// (with the phone's own keyboard, which the terminal widget handles poorly)
+// goes in as its bytes and Enter (13). A keyboard works there as anywhere.
+//
 // For tests and assistive tools, window.quorvadellix holds the bytes the
 // terminal received (transcript), the key bytes the game was given (keys),
 // how many bells rang, the run's stage, the number of runs started in this
-// page, and the exit status.
+// page, the exit status and the terminal's columns.
 'use strict';
 
 (() => {
   const PICTURES = { field: '/space_image.jpg', welcome: '/space_image_welcome.jpg' };
   const BELL = 7;
   const FLASH_MS = 400; // a flash at most every 0.4 s: under three a second
+  // A held key repeats after half a second, then 30 times a second, as keyboards
+  // usually do; only the steering keys: a held Pause or Quit key acts once.
+  const REPEAT = { after: 500, every: 33, keys: 'wads' };
+  const LINE_STAGES = ['loading', 'prompt', 'question']; // the text field's stages
+  // The terminal: 13-pixel type and 80 columns at most, 50 at least (the width
+  // of the game's text), 18 rows at least (the help at once), 26 at most.
+  const TERMINAL = { font: 13, columns: [50, 80], rows: [18, 26] };
 
   const statusLine = document.getElementById('status');
   const playAgain = document.getElementById('play-again');
+  const controls = document.querySelector('.controls');
+  const typeLine = document.getElementById('type-line');
+  const coarse = matchMedia('(pointer: coarse)');
   const page = (window.quorvadellix = {
     transcript: [],
     keys: [],
@@ -36,6 +52,7 @@
     stage: 'loading',
     runs: 0,
     exitStatus: null,
+    columns: 0,
   });
   const encoder = new TextEncoder();
   let term = null;
@@ -75,8 +92,15 @@
     paused: 'Paused: press P in the terminal or in the picture to play on.',
     question: 'Game over: answer y or n, in the terminal or in the picture.',
   };
-  const KEYBOARD = 'This game needs a keyboard: connect one and type in the terminal.';
-  const needsKeyboard = () => !keyTyped && matchMedia('(pointer: coarse)').matches;
+  // On a touch screen until a key is typed on a keyboard.
+  const TOUCH = {
+    ...STAGES,
+    prompt: 'Type your name in the field under the picture and press Enter.',
+    play: 'Playing: the keys under the picture steer.',
+    paused: 'Paused: tap Pause to play on.',
+    question: 'Game over: tap Yes to play again, No to stop.',
+  };
+  const byTouch = () => !keyTyped && coarse.matches;
 
   // Bells sound as a short tone once the browser allows sound (after the
   // player's first key); until then, and where it never does, the terminal
@@ -161,6 +185,7 @@
         if (this.canvas.width && this.canvas.height) {
           this.size = [this.canvas.width, this.canvas.height];
         }
+        fit(); // a stacked picture's height leaves the terminal its rows
       });
       this.sizes.observe(this.canvas, { attributes: true, attributeFilter: ['width', 'height'] });
       page.runs += 1;
@@ -212,12 +237,16 @@
       }
       this.stage = stage;
       page.stage = stage;
+      controls.dataset.stage = stage;
+      if (document.activeElement === typeLine && !LINE_STAGES.includes(stage)) {
+        this.canvas.focus({ preventScroll: true }); // a keyboard types on in the picture
+      }
       this.show();
     }
 
     show() {
       if (!this.ended) {
-        say(needsKeyboard() ? KEYBOARD : STAGES[this.stage]);
+        say((byTouch() ? TOUCH : STAGES)[this.stage]);
       }
     }
 
@@ -273,9 +302,10 @@
       this.ended = true;
       this.stage = 'ended';
       page.stage = 'ended';
+      controls.dataset.stage = 'ended';
       this.sizes.disconnect();
       say(`${text} Press Play again for a new game.`);
-      const focused = [this.canvas, term.textarea].includes(document.activeElement);
+      const focused = [this.canvas, term.textarea, typeLine].includes(document.activeElement);
       const canvas = newCanvas(this.size);
       if (this.welcome) {
         createImageBitmap(new Blob([this.welcome], { type: 'image/jpeg' }))
@@ -304,6 +334,105 @@
         }
       }
     }
+  }
+
+  const px = (element, ...names) =>
+    names.reduce((sum, name) => sum + parseFloat(window.getComputedStyle(element)[name]), 0);
+
+  // Sizes the terminal to the room it has. Beside the picture (which takes
+  // 22rem at least) where 50 columns of its type fit there, as many columns
+  // as fit up to 80; otherwise above the picture, across the width, and where
+  // not even 50 columns of its type fit across, its type shrinks until they
+  // do: no line of the game's text is cut. The rows fill the height the
+  // viewport has left for it, with the picture under it when stacked.
+  function fit() {
+    if (!term) {
+      return;
+    }
+    const main = document.querySelector('main');
+    const box = document.querySelector('.console');
+    const picture = document.querySelector('.picture');
+    const screen = box.querySelector('.xterm-screen');
+    const cell = () => {
+      const { width, height } = screen.getBoundingClientRect();
+      return [width / term.cols, height / term.rows];
+    };
+    const clamp = (value, [low, high]) => Math.max(low, Math.min(high, value));
+    const padding = px(box, 'paddingLeft', 'paddingRight');
+    const gap = px(main, 'columnGap');
+    const across = main.clientWidth - padding;
+    const beside = across - gap - px(picture, 'flexBasis');
+    if (term.options.fontSize !== TERMINAL.font) {
+      term.options.fontSize = TERMINAL.font;
+    }
+    const stacked = beside < TERMINAL.columns[0] * cell()[0];
+    const room = stacked ? across : beside;
+    const columns = clamp(Math.floor(room / cell()[0]), TERMINAL.columns);
+    for (let size = TERMINAL.font; columns * cell()[0] > room && size > 4;) {
+      size = Math.min(size - 0.25, Math.floor((4 * size * room) / columns / cell()[0]) / 4);
+      term.options.fontSize = size;
+    }
+    term.resize(columns, term.rows);
+    const top = box.getBoundingClientRect().top + window.scrollY;
+    const under = stacked ? picture.getBoundingClientRect().height + gap : 0;
+    const height =
+      window.innerHeight -
+      top -
+      px(box, 'paddingTop', 'paddingBottom') -
+      under -
+      px(document.body, 'paddingBottom');
+    term.resize(columns, clamp(Math.floor(height / cell()[1]), TERMINAL.rows));
+    page.columns = term.cols;
+  }
+
+  // The touch screen's keys and text field. A key acts as it is touched (and
+  // takes no focus: a keyboard's keys go on where they went); a steering key
+  // held repeats until it is let go, or the page is left. A key pressed from
+  // the keyboard (Tab to it, Space) sends its byte once.
+  function touchControls() {
+    const keys = document.getElementById('touch-keys');
+    let repeat = 0;
+    const release = () => {
+      clearTimeout(repeat);
+      clearInterval(repeat);
+      repeat = 0;
+    };
+    keys.addEventListener('pointerdown', (event) => {
+      const key = event.target.closest('[data-key]');
+      if (!key || event.button !== 0) {
+        return;
+      }
+      event.preventDefault();
+      release();
+      const bytes = encoder.encode(key.dataset.key);
+      run?.send(bytes);
+      if (REPEAT.keys.includes(key.dataset.key)) {
+        repeat = setTimeout(() => {
+          repeat = setInterval(() => run?.send(bytes), REPEAT.every);
+        }, REPEAT.after);
+      }
+    });
+    for (const type of ['pointerup', 'pointercancel', 'pointerout']) {
+      keys.addEventListener(type, release);
+    }
+    window.addEventListener('blur', release);
+    document.addEventListener('visibilitychange', release);
+    keys.addEventListener('click', (event) => {
+      const key = event.target.closest('[data-key]');
+      if (key && event.detail === 0) {
+        run?.send(encoder.encode(key.dataset.key));
+      }
+    });
+    keys.addEventListener('contextmenu', (event) => event.preventDefault()); // a long press
+    document.getElementById('type-form').addEventListener('submit', (event) => {
+      event.preventDefault();
+      run?.send([...encoder.encode(typeLine.value), 13]);
+      typeLine.value = '';
+    });
+    coarse.addEventListener('change', () => {
+      fit(); // the row under the picture comes or goes
+      run?.show();
+    });
   }
 
   let chosen = {}; // the player's own pictures, kept for Play again
@@ -367,10 +496,17 @@
   term.attachCustomKeyEventHandler((event) => event.key !== 'Tab'); // Tab moves the focus on
   term.onData((text) => run?.send(encoder.encode(text)));
   term.onBinary((text) => run?.send(Array.from(text, (c) => c.charCodeAt(0))));
+  fit();
+  // A new width (a turned phone) or height of the viewport. The page's width
+  // is watched too, since a browser may report a rotation before it lays the
+  // page out anew; the fit waits for the next frame, after the layout.
+  window.addEventListener('resize', fit);
+  new ResizeObserver(() => requestAnimationFrame(fit)).observe(document.documentElement);
+  touchControls();
   start({});
   playAgain.addEventListener('click', () => {
-    term.focus();
     start(chosen);
+    (coarse.matches ? typeLine : term).focus(); // on a touch screen, the phone's keyboard opens
   });
   // Back or Forward may restore the page from the browser's cache: the
   // keyboard goes to the terminal again.

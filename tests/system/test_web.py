@@ -27,6 +27,9 @@ def script(source):
 # game's module held back until go().
 LAPTOP = 'Emulation.setDeviceMetricsOverride', dict(width=1366, height=768, deviceScaleFactor=1,
                                                    mobile=False)
+PHONE = lambda width, height: ('Emulation.setDeviceMetricsOverride', dict(  # noqa: E731
+    width=width, height=height, deviceScaleFactor=1, mobile=True))
+TOUCH = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
 SAID = script('window.said = []; new MutationObserver(all => all.forEach(c => c.target.id === '
               '"status" && said.push(c.target.textContent))).observe(document, {subtree: true, '
               'childList: true, characterData: true}); for (const e of ["error", '
@@ -81,6 +84,11 @@ class Web(unittest.TestCase):
         until(lambda: share_shown(shot := self.canvas(True), 0, 0, 1, picture, 2) > .95
               and (not ship or self.ship_in_middle(shot)), lambda: name)
 
+    def still(self):  # the picture stands still for half a second
+        w, h = map(int, self.canvas()[2:])
+        first, _, second = self.canvas(True), self.browser.js(FRAMES.format(30)), self.canvas(True)
+        return all(first(x, y) == second(x, y) for x in range(0, w, 4) for y in range(0, h, 4))
+
     def ship_in_middle(self, shot):  # its tip and its two rear corners
         w, h = self.canvas()[2:]
         return all(shot(x, y) == 0xFFFFFF for x, y in [
@@ -127,12 +135,7 @@ class Web(unittest.TestCase):
         page.press('w')
         page.js(FRAMES.format(10))  # about a sixth of a second: away, but not yet hit
         page.press('p')
-
-        def still():
-            w, h = self.canvas()[2:]
-            first, _, second = self.canvas(True), page.js(FRAMES.format(30)), self.canvas(True)
-            return all(first(x, y) == second(x, y) for x in range(0, w, 4) for y in range(0, h, 4))
-        until(still, lambda: 'the paused game to stand still')
+        until(self.still, lambda: 'the paused game to stand still')
         self.assertFalse(self.ship_in_middle(self.canvas(True)))
         self.assertTrue(self.status().startswith('Paused'), self.status())
         page.press('p'), until(lambda: self.status().startswith('Playing'), self.status)
@@ -141,6 +144,60 @@ class Web(unittest.TestCase):
         self.expect('Your High Score')
         score = int(re.search(r'Your Score this Game was: (\d+)', self.transcript())[1])
         self.assertTrue(10000 <= score < 13000, score)  # the visible 100 s count, the hidden not
+
+    def tap(self, key, held=None):  # a touch on the key (a selector), held until held() is true
+        x, y, w, h = self.browser.js(f'(({{x, y, width, height}}) => [x, y, width, height])('
+                                     f'document.querySelector("{key}").getBoundingClientRect())')
+        self.browser.send('Input.dispatchTouchEvent', type='touchStart',
+                          touchPoints=[dict(x=x + w / 2, y=y + h / 2)])
+        held and until(held, lambda: f'{key} held')
+        self.browser.send('Input.dispatchTouchEvent', type='touchEnd', touchPoints=[])
+
+    def fits_phone(self, width, height, text):
+        """The page at that viewport: no horizontal overflow, 50 columns at least and every line
+        of text in the terminal's rows (one wider than the screen goes on in the next), the
+        picture and the keys under it in the viewport."""
+        self.browser.send(PHONE(width, height)[0], **PHONE(width, height)[1])
+        view = lambda: self.browser.js('[innerWidth, innerHeight]')  # noqa: E731
+        until(lambda: view() == [width, height], lambda: f'{view()}: a page too wide zooms out')
+        self.browser.js(FRAMES.format(2))  # the page's resizing done
+        if not text:
+            return
+        rows = lambda: [re.sub(r'(was: |is:  )\d+', r'\g<1>0', row) for row in  # noqa: E731
+                        self.browser.js('[...document.querySelectorAll("#terminal .xterm-accessi'
+                                        'bility-tree > div")].map(r => r.textContent.trimEnd())')
+                        ] + ['']  # any score, written as 0
+        cut = lambda: [line for line in text.replace('\a', '').split('\n')  # noqa: E731
+                       if line.rstrip() not in rows()]
+        until(lambda: cut() == ['**April 7, 2004\t\t\t\t\t\t\t   *****'] * ('April' in text),
+              lambda: str(cut()))
+        self.assertEqual(self.browser.js(
+            '(r => [document.documentElement.scrollWidth <= innerWidth, quorvadellix.columns >= 50,'
+            ' r(".xterm-screen").right <= r(".console").right, r("#canvas").top >= 0,'
+            ' r("#canvas").left >= 0, r("#canvas").right <= innerWidth,'
+            ' r(".controls").bottom <= innerHeight])(s => document.querySelector(s)'
+            '.getBoundingClientRect())'), [True] * 7, (width, height))
+
+    def test_phone_by_taps(self):
+        """A whole game by taps on a phone: the name in the text field, forward, a turn, a pause
+        held still through a rotation, a phone keyboard opening and closing and a time in the
+        background, the quit and No. The transcript and the keys are the typed game's."""
+        page = self.page(PHONE(390, 844), TOUCH, script(CLOCKS))
+        self.fits_phone(390, 844, BANNER)
+        self.tap('#type-line'), page.send('Input.insertText', text='Ann'), page.press('\r')
+        self.playing(False), self.fits_phone(390, 844, HELP[11:])
+        self.tap('[data-key=w]'), self.tap('[data-key=a]'), self.tap('[data-key=p]')
+        until(self.still, lambda: 'the paused game to stand still')
+        self.tap('[data-key=w]', lambda: bytes(page.js('quorvadellix.keys')).endswith(b'www'))
+        keys = page.js('quorvadellix.keys')  # no more once let go
+        self.fits_phone(844, 390, HELP[11:]), self.fits_phone(390, 400, '')  # keyboard open
+        self.fits_phone(360, 740, HELP[11:]), self.fits_phone(390, 844, HELP[11:])
+        self.assertEqual((self.still(), page.js('quorvadellix.keys')), (True, keys))
+        page.js('hide(true, 5000).then(() => hide(false, 0))')  # in the background and back
+        self.tap('[data-key=p]'), self.tap('[data-key=k]')
+        self.expect(QUESTION), self.fits_phone(390, 844, end('Ann')), self.tap('[data-key=n]')
+        self.ended(0, BANNER + 'Ann\n' + HELP + end('Ann'), scored=True)
+        self.assertRegex(bytes(page.js('quorvadellix.keys')), b'^Ann\rwapw{3,}pkn$')
 
     def test_canvas_keys(self):
         page = self.page(LAPTOP)
@@ -263,17 +320,14 @@ class Web(unittest.TestCase):
         self.assertTrue(page.js('!!document.getElementById("canvas").getContext("2d")'))  # cheaper
 
     def test_lacking_browser(self):
-        touch = 'Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 1}
-        for before, sentence in [
-                (script('delete window.WebAssembly'),
-                 'This game needs WebAssembly, which this browser does not offer.'),
-                (touch, 'This game needs a keyboard: connect one and type in the terminal.')]:
-            with self.subTest(sentence):
-                page = self.page(before, prompt=before is touch)
-                until(lambda: self.status() == sentence, self.status)
-                if before is touch:  # until a key is typed
-                    page.press('A')
-                    until(lambda: self.status() != sentence, self.status)
+        page = self.page(TOUCH)  # a tablet's keyboard types as any: the status says so
+        self.assertEqual(self.status(), 'Type your name in the field under the picture and press '
+                         'Enter.')
+        page.press('Ann\r'), self.expect(HELP), until(lambda: 'keys typed' in self.status(), str)
+        self.page(script('delete window.WebAssembly'), prompt=False)
+        until(lambda: self.status() == 'This game needs WebAssembly, which this browser does not '
+              'offer.', self.status)
+        page = self.browser
         page.send('Page.navigate', url=f'file://{os.path.abspath(WEB)}/index.html')
         until(lambda: page.js('document.getElementById("status")?.textContent || ""').startswith(
             'This page must be served by a web server: run scripts/play-web.sh, or python3 -m '
