@@ -404,6 +404,9 @@
       }
       event.preventDefault();
       release();
+      // The key keeps the touch until it is lifted, even when the layout
+      // moves beneath it (the terminal refits as the page changes).
+      key.setPointerCapture(event.pointerId);
       const bytes = encoder.encode(key.dataset.key);
       run?.send(bytes);
       if (REPEAT.keys.includes(key.dataset.key)) {
