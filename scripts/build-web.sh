@@ -40,6 +40,9 @@ mkdir -p "$stage/xterm" "$stage/licenses"
 cp "$QV_ROOT"/build-web/quorvadellix.{js,wasm,data} "$stage/"
 cp "$web"/*.html "$web"/*.css "$web"/*.js "$web"/*.webmanifest "$web/README.txt" "$stage/"
 cp "$QV_ROOT"/build/icons/quorvadellix-{192,512}.png "$stage/"
+# The picture generator stores its PNG files uncompressed; a page's first
+# visit downloads these two, so they are compressed (losslessly) here.
+optipng -quiet -strip all "$stage"/quorvadellix-{192,512}.png
 xterm=$web/node_modules/@xterm/xterm
 cp "$xterm/lib/xterm.js" "$xterm/css/xterm.css" "$stage/xterm/"
 cp "$xterm/LICENSE" "$stage/licenses/xterm.txt"

@@ -45,8 +45,9 @@ QV_WINDOWS_TEST_PACKAGES=(wine wine64 python3 xvfb xdotool x11-utils x11-apps li
   openbox)
 # The web build: Debian's emscripten and binaryen, Node.js for its tools and
 # the page's npm packages, apt's source tools for Debian's SDL2 and
-# libjpeg-turbo sources, zip for the folder's archive.
-QV_WEB_PACKAGES=("${QV_BASE_PACKAGES[@]}" emscripten binaryen dpkg-dev zip)
+# libjpeg-turbo sources, optipng for the app icons, zip for the folder's
+# archive.
+QV_WEB_PACKAGES=("${QV_BASE_PACKAGES[@]}" emscripten binaryen dpkg-dev optipng zip)
 # The web tests: Debian's Chromium, driven headless through its DevTools pipe
 # by Python, and libjpeg's tools for reference pictures; Firefox (driven
 # through its own Marionette port) and WebKitGTK's WebDriver server, each on
