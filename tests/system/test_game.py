@@ -351,7 +351,9 @@ class Wine(Game):  # the game unpacked from the Windows zip, under Wine on the d
         win, left, top = x.window('Quorvadellix', ((sw - w) // 2, (sh - h) // 2, w, h))
         until(lambda: share_shown(x.screen(), left, top, 1, (w, h, rgb), 0) == 1,
               lambda: 'the welcome picture')  # Wine paints in its own time
-        game.write('Ann\r'), game.expect(HELP)  # the window reacts while the game presents frames
+        # Paused in its first pass, so that no asteroid ends the game while the window waits to
+        # be clicked; the window reacts while the game presents frames, paused too.
+        game.write('Ann\rp'), game.expect(HELP)
         until(lambda: x.run('xdotool', 'mousemove', '--window', win, 9, 9, 'click', '1', 'key',
                             'Escape') or game.proc.poll() is not None,  # a click activates it
               lambda: 'Escape', lambda: time.sleep(0.2))  # once it can be activated
