@@ -19,6 +19,7 @@
 #include "util/ctimer.h"
 
 #include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
 #endif
 
 #ifdef QV_X11
@@ -26,10 +27,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #endif
-#ifdef __EMSCRIPTEN__
-#include <emscripten/html5.h>
-#endif
-
 #ifdef _WIN32
 #include "platform/terminal_windows.h"
 
@@ -225,17 +222,23 @@ HWND NativeWindow(SDL_Window* window)
     return nullptr;
 }
 
+// Makes the window one that cannot be activated until a moment from now.
+void MakeNotActivatable(HWND native)
+{
+    SetWindowLongPtrA(native, GWL_EXSTYLE,
+                      GetWindowLongPtrA(native, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+    g_notActivatable = native;
+    g_activatableAt = SDL_GetTicks() + ACTIVATABLE_AFTER_MS;
+}
+
 void ShowWithoutActivation(SDL_Window* window)
 {
     const HWND native = NativeWindow(window);
-    g_notActivatable = native;
     if (native != nullptr) {
-        SetWindowLongPtrA(native, GWL_EXSTYLE,
-                          GetWindowLongPtrA(native, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+        MakeNotActivatable(native);
     }
     // SDL shows a window of this style with SW_SHOWNOACTIVATE.
     SDL_ShowWindow(window);
-    g_activatableAt = SDL_GetTicks() + ACTIVATABLE_AFTER_MS;
 }
 
 // The console takes the keyboard back from the window, which a click gave
@@ -247,12 +250,9 @@ void HandBackTheKeyboard()
 {
     const HWND native = g_window.window == nullptr ? nullptr : NativeWindow(g_window.window.get());
     if (native != nullptr) {
-        SetWindowLongPtrA(native, GWL_EXSTYLE,
-                          GetWindowLongPtrA(native, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+        MakeNotActivatable(native);
         ShowWindow(native, SW_HIDE);
         ShowWindow(native, SW_SHOWNOACTIVATE);
-        g_notActivatable = native;
-        g_activatableAt = SDL_GetTicks() + ACTIVATABLE_AFTER_MS;
     }
 }
 
